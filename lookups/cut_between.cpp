@@ -1,0 +1,1 @@
+#include "lookups/cut_between.h"

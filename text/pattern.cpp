@@ -1,0 +1,1 @@
+#include "text/pattern.h"

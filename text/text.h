@@ -1,0 +1,226 @@
+// Text and byte operations: the toolkit every other part of chaxun is written in.
+//
+// Types
+//   Text       Bytes of code page 936 (GBK) held in a std::string. A Text never
+//              holds a zero byte: every operation that builds a text from
+//              arbitrary bytes (bytes_to_text) ends it before the first zero.
+//              The empty text and a "missing" text are the same value.
+//   Bytes      A counted byte buffer; zero bytes allowed.
+//   TextArray  A count and that many texts, numbered from 1.
+//
+// Positions and lengths count bytes. Positions are 1-based; a search that finds
+// nothing returns -1 (kNotFound). No operation throws, reports an error or
+// changes its arguments: positions and counts out of range (INT_MIN, INT_MAX,
+// 0, negative, past the end) are clamped as documented per function.
+//
+// Characters. A byte >= 0x80 together with the byte after it is one two-byte
+// character; every other byte is a one-byte character. A byte >= 0x80 that is
+// the last byte of a text is an incomplete character. Operations marked
+// CHARACTER-AWARE step through the text one character at a time and only
+// recognise a match, separator or blank where a character begins; operations
+// marked BYTE-WISE count plain bytes and may cut a two-byte character in half.
+//
+// Blanks are only the space 0x20 and the full-width space 0xA1 0xA1. Tab, CR,
+// LF and form feed are ordinary characters. Only the ASCII letters A-Z and a-z
+// have a letter case; no byte >= 0x80 is ever changed by a case operation.
+//
+// All functions are pure and thread-safe.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace chaxun {
+
+using Text = std::string;
+using Bytes = std::vector<std::uint8_t>;
+
+inline constexpr int kNotFound = -1;
+
+// A count and that many texts, numbered from 1.
+class TextArray {
+ public:
+  TextArray() = default;
+  explicit TextArray(std::vector<Text> items) : items_(std::move(items)) {}
+
+  int count() const { return static_cast<int>(items_.size()); }
+  // The i-th element, 1-based. Out of 1..count() gives the empty text.
+  const Text& item(int i) const;
+  const std::vector<Text>& items() const { return items_; }
+
+ private:
+  std::vector<Text> items_;
+};
+
+// ---------------------------------------------------------------- searching
+
+// find_text: CHARACTER-AWARE forward search.
+// Returns the 1-based position of the first occurrence of `sub` that begins at
+// or after byte position `start`; kNotFound when there is none.
+//   start < 1 (0, negative, INT_MIN) searches from 1. start beyond the end: -1.
+//   The cursor starts exactly at `start`, even when that is the second byte of
+//   a two-byte character; from there it steps one character at a time, and an
+//   incomplete final character ends the search.
+//   ignore_case: true folds ASCII letters on both sides; false compares bytes.
+//   Empty sub: 1 when the searched part of t is not empty (even when start > 1),
+//   otherwise -1. Empty t: -1.
+int find_text(std::string_view t, std::string_view sub, int start = 1, bool ignore_case = false);
+
+// find_text_reverse: CHARACTER-AWARE backward search.
+// Returns the position of the last occurrence of `sub`; kNotFound when none.
+//   start omitted (nullopt): the whole text is searched.
+//   start given: only occurrences lying wholly within the first (start - 1)
+//   bytes count; start <= 1 gives -1; start beyond the end searches the whole
+//   text. The cursor walks forward from position 1 by characters, as in
+//   find_text, so a match is never found at the second byte of a character.
+//   Empty sub: 1 when the searched part is not empty, otherwise -1.
+int find_text_reverse(std::string_view t, std::string_view sub, std::optional<int> start = std::nullopt,
+                      bool ignore_case = false);
+
+// ----------------------------------------------------------------- cutting (BYTE-WISE)
+
+// Number of bytes of t; 0 for the empty text.
+int text_length(std::string_view t);
+// The first min(n, length) bytes; empty when n <= 0.
+Text text_left(std::string_view t, int n);
+// The last min(n, length) bytes; empty when n <= 0.
+Text text_right(std::string_view t, int n);
+// Up to n bytes from 1-based position `start`, cut short at the end of t.
+// Empty when start < 1, start > length, or n <= 0.
+Text text_mid(std::string_view t, int start, int n);
+// With p = start - 1 clamped to 0..length: deletes min(max(n, 0), length - p)
+// bytes at offset p, then inserts new_text at p. start < 1 acts at the
+// beginning, start > length at the end (nothing deleted, new_text appended).
+Text replace_range(std::string_view t, int start, int n, std::string_view new_text = {});
+
+// ------------------------------------------------------- replacing and reshaping
+
+// replace_all: CHARACTER-AWARE. Replaces the occurrences of `old_text` by
+// `new_text`, left to right, never overlapping, never searching inserted text.
+//   start < 1 means 1; bytes before start are copied unchanged; start beyond
+//   the end, empty t or empty old_text, or count == 0: t unchanged.
+//   count: the number of replacements to make; negative means no limit.
+//   case_sensitive: true compares bytes exactly, false folds ASCII letters.
+//   When old_text is one byte long and t ends in an incomplete character, that
+//   final byte is left out of the result.
+Text replace_all(std::string_view t, std::string_view old_text, std::string_view new_text = {}, int start = 1,
+                 int count = -1, bool case_sensitive = true);
+
+// CHARACTER-AWARE. t without its leading and trailing blanks (0x20, 0xA1A1).
+// When the text ends in an incomplete character, the result ends just before
+// that byte and blanks standing before it remain.
+Text trim_both(std::string_view t);
+// CHARACTER-AWARE. t without any blank; an incomplete final character is
+// dropped too.
+Text remove_spaces(std::string_view t);
+// CHARACTER-AWARE. ASCII A-Z to a-z (to_lower) or a-z to A-Z (to_upper); the
+// second byte of a two-byte character is never changed.
+Text to_lower(std::string_view t);
+Text to_upper(std::string_view t);
+
+// split_text: CHARACTER-AWARE. Splits t at every exact occurrence of sep.
+//   Empty t, or count == 0 or negative: an empty array.
+//   Empty sep: one element, t.
+//   Adjacent separators give an empty element; a leading separator an empty
+//   first element; a trailing separator adds no empty last element.
+//   count (nullopt = no limit): at most `count` elements; what follows the
+//   count-th separator is dropped.
+TextArray split_text(std::string_view t, std::string_view sep = ",", std::optional<int> count = std::nullopt);
+
+// --------------------------------------------------------------- comparing
+
+// -1, 0 or 1 as a orders before, equal to or after b, character by character:
+// a two-byte character counts as first*256+second, a one-byte character as its
+// unsigned value, the end of a text as 0. case_sensitive false compares ASCII
+// A-Z as a-z.
+int compare_text(std::string_view a, std::string_view b, bool case_sensitive);
+
+// ------------------------------------------------------------- conversions
+
+// The signed value (-128..127) of the byte at 1-based `pos`; 0 when pos < 1,
+// pos > length, or t is empty.
+int char_code(std::string_view t, int pos = 1);
+// A one-byte text holding code modulo 256; the empty text when that is 0.
+Text char_of(int code);
+// Decimal digits with "-" for a negative value.
+Text number_text(std::int32_t i);
+// Upper-case hex of the 32-bit value, no prefix, no leading zeros ("0" for 0);
+// negative values as their two's complement ("FFFFFFFF" for -1).
+Text hex_text(std::int32_t i);
+// Reads a leading decimal number (full-width ASCII folded to ASCII first,
+// leading white space skipped, sign, digits, fraction, exponent); 0 when the
+// text holds no leading number.
+double to_number(std::string_view t);
+// Truncates toward zero into a 32-bit integer, saturating at INT_MIN/INT_MAX
+// and giving 0 for NaN.
+std::int32_t to_int32(double value);
+// n spaces (0x20); empty when n <= 0.
+Text blank_text(int n);
+
+// ------------------------------------------------------------- byte buffers
+
+int bytes_length(const Bytes& b);
+// The first (resp. last) k bytes, k = n clamped to 0..length.
+Bytes bytes_left(const Bytes& b, int n);
+Bytes bytes_right(const Bytes& b, int n);
+// n zero bytes; empty when n <= 0.
+Bytes blank_bytes(int n);
+// All bytes of the buffers in argument order.
+Bytes concat_bytes(std::initializer_list<const Bytes*> parts);
+template <typename... B>
+Bytes concat_bytes(const Bytes& first, const B&... rest) {
+  return concat_bytes({&first, &rest...});
+}
+// The bytes of t, without a terminating zero.
+Bytes text_to_bytes(std::string_view t);
+// The bytes of b up to (not including) its first zero byte.
+Text bytes_to_text(const Bytes& b);
+// Same as bytes_to_text for bytes held elsewhere.
+Text bytes_to_text(std::string_view raw);
+
+// ------------------------------------------------------ integer arithmetic
+
+// a - b * trunc(a / b), with the sign of a. b must not be 0 (gives 0 then).
+double remainder(double a, double b);
+// Bitwise AND of all arguments; all bits set for none.
+std::int32_t bit_and(std::initializer_list<std::int32_t> values);
+template <typename... I>
+std::int32_t bit_and(std::int32_t first, I... rest) {
+  return bit_and({first, static_cast<std::int32_t>(rest)...});
+}
+// v shifted left by (n mod 32) bits within 32 bits.
+std::int32_t shift_left(std::int32_t v, int n);
+// v shifted right arithmetically by (n mod 32) bits.
+std::int32_t shift_right(std::int32_t v, int n);
+
+// ------------------------------------------------------------- line reader
+
+// An in-memory byte stream with a read position, read line by line.
+// Used as: write one text, rewind, read_line while !at_end(), close.
+class LineReader {
+ public:
+  LineReader() = default;
+
+  // Writes the bytes of t at the read position, growing the stream, and moves
+  // the position past them. No line break is added.
+  void write(std::string_view t);
+  // Read position back to 0.
+  void rewind() { pos_ = 0; }
+  // True when the read position has reached the number of bytes held.
+  bool at_end() const { return pos_ >= data_.size(); }
+  // The next line without its LF; a CR right before the line end is dropped.
+  // An end mark 0x1A ends the line and the stream. Empty text at the end.
+  Text read_line();
+  // Discards the bytes; the reader is empty afterwards.
+  void close();
+
+ private:
+  std::string data_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace chaxun
