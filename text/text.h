@@ -11,7 +11,8 @@
 // Positions and lengths count bytes. Positions are 1-based; a search that finds
 // nothing returns -1 (kNotFound). No operation throws, reports an error or
 // changes its arguments: positions and counts out of range (INT_MIN, INT_MAX,
-// 0, negative, past the end) are clamped as documented per function.
+// 0, negative, past the end) are clamped as documented per function. Texts are
+// assumed shorter than 2 GiB, so that every position fits an int.
 //
 // Characters. A byte >= 0x80 together with the byte after it is one two-byte
 // character; every other byte is a one-byte character. A byte >= 0x80 that is
@@ -65,9 +66,14 @@ class TextArray {
 //   The cursor starts exactly at `start`, even when that is the second byte of
 //   a two-byte character; from there it steps one character at a time, and an
 //   incomplete final character ends the search.
-//   ignore_case: true folds ASCII letters on both sides; false compares bytes.
+//   ignore_case: true folds ASCII letters on both sides (every byte of the
+//   compared window, second bytes of two-byte characters included); false
+//   compares bytes.
 //   Empty sub: 1 when the searched part of t is not empty (even when start > 1),
 //   otherwise -1. Empty t: -1.
+//   Runs in time linear in the length of t, whatever sub is.
+//   Examples: find_text("abcabc", "c", 4) == 6; find_text("abc", "", 2) == 1;
+//   with t = bytes B0 41 41 ("\xB0" "AA"), find_text(t, "A") == 3, not 2.
 int find_text(std::string_view t, std::string_view sub, int start = 1, bool ignore_case = false);
 
 // find_text_reverse: CHARACTER-AWARE backward search.
@@ -75,9 +81,11 @@ int find_text(std::string_view t, std::string_view sub, int start = 1, bool igno
 //   start omitted (nullopt): the whole text is searched.
 //   start given: only occurrences lying wholly within the first (start - 1)
 //   bytes count; start <= 1 gives -1; start beyond the end searches the whole
-//   text. The cursor walks forward from position 1 by characters, as in
-//   find_text, so a match is never found at the second byte of a character.
+//   text. Characters are counted from position 1 whatever start is, so a match
+//   is never found at the second byte of a character.
 //   Empty sub: 1 when the searched part is not empty, otherwise -1.
+//   Linear in the length of t. Example: find_text_reverse("a/b/c", "/") == 4,
+//   with start 4: 2, with start 1: -1.
 int find_text_reverse(std::string_view t, std::string_view sub, std::optional<int> start = std::nullopt,
                       bool ignore_case = false);
 
@@ -95,6 +103,7 @@ Text text_mid(std::string_view t, int start, int n);
 // With p = start - 1 clamped to 0..length: deletes min(max(n, 0), length - p)
 // bytes at offset p, then inserts new_text at p. start < 1 acts at the
 // beginning, start > length at the end (nothing deleted, new_text appended).
+// Without new_text it only deletes: replace_range("http://a/b", 1, 7) is "a/b".
 Text replace_range(std::string_view t, int start, int n, std::string_view new_text = {});
 
 // ------------------------------------------------------- replacing and reshaping
@@ -105,8 +114,11 @@ Text replace_range(std::string_view t, int start, int n, std::string_view new_te
 //   the end, empty t or empty old_text, or count == 0: t unchanged.
 //   count: the number of replacements to make; negative means no limit.
 //   case_sensitive: true compares bytes exactly, false folds ASCII letters.
-//   When old_text is one byte long and t ends in an incomplete character, that
-//   final byte is left out of the result.
+//   Occurrences are found by the character walk starting at `start` (as in
+//   find_text) and resuming right after each replaced occurrence.
+//   When old_text is one byte long and t ends in an incomplete character that
+//   the walk reaches and old_text does not match, that final byte is left out
+//   of the result. Linear in the length of t.
 Text replace_all(std::string_view t, std::string_view old_text, std::string_view new_text = {}, int start = 1,
                  int count = -1, bool case_sensitive = true);
 
@@ -123,6 +135,8 @@ Text to_lower(std::string_view t);
 Text to_upper(std::string_view t);
 
 // split_text: CHARACTER-AWARE. Splits t at every exact occurrence of sep.
+//   Separators are found by a character walk from offset 0 that resumes right
+//   after each separator; letter case always counts.
 //   Empty t, or count == 0 or negative: an empty array.
 //   Empty sep: one element, t.
 //   Adjacent separators give an empty element; a leading separator an empty
@@ -135,8 +149,9 @@ TextArray split_text(std::string_view t, std::string_view sep = ",", std::option
 
 // -1, 0 or 1 as a orders before, equal to or after b, character by character:
 // a two-byte character counts as first*256+second, a one-byte character as its
-// unsigned value, the end of a text as 0. case_sensitive false compares ASCII
-// A-Z as a-z.
+// unsigned value, the end of a text as 0 (and an incomplete final character as
+// first*256). case_sensitive false compares the one-byte characters A-Z as
+// a-z; nothing else is folded (not the full-width letters either).
 int compare_text(std::string_view a, std::string_view b, bool case_sensitive);
 
 // ------------------------------------------------------------- conversions
@@ -151,9 +166,13 @@ Text number_text(std::int32_t i);
 // Upper-case hex of the 32-bit value, no prefix, no leading zeros ("0" for 0);
 // negative values as their two's complement ("FFFFFFFF" for -1).
 Text hex_text(std::int32_t i);
-// Reads a leading decimal number (full-width ASCII folded to ASCII first,
-// leading white space skipped, sign, digits, fraction, exponent); 0 when the
-// text holds no leading number.
+// Reads a leading decimal number: full-width ASCII (0xA3 0xA1..0xFE) and the
+// full-width space are first turned into ASCII, then leading white space
+// (space, tab, LF, VT, FF, CR) is skipped and the longest prefix of the form
+// [sign] digits [. digits] [(e|E) [sign] digits] is read, independent of the
+// process locale (at least one mantissa digit, before or after the point).
+// 0 when the text holds no leading number: "", "abc", "-". "8080.9" gives
+// 8080.9, "80abc" 80; an exponent out of range gives +-HUGE_VAL or 0.
 double to_number(std::string_view t);
 // Truncates toward zero into a 32-bit integer, saturating at INT_MIN/INT_MAX
 // and giving 0 for NaN.
@@ -192,9 +211,13 @@ template <typename... I>
 std::int32_t bit_and(std::int32_t first, I... rest) {
   return bit_and({first, static_cast<std::int32_t>(rest)...});
 }
-// v shifted left by (n mod 32) bits within 32 bits.
+// v shifted left by (n mod 32) bits within 32 bits; bits shifted out are
+// lost, a 1 shifted into bit 31 makes the result negative. "n mod 32" is the
+// mathematical modulus, 0..31 for every n: n = 32 shifts by 0, n = -1 by 31.
 std::int32_t shift_left(std::int32_t v, int n);
-// v shifted right arithmetically by (n mod 32) bits.
+// v shifted right arithmetically by (n mod 32) bits, n mod 32 as above: the
+// sign bit is copied in, so shift_right(-8, 1) == -4 and shift_right(-1, 31)
+// == -1.
 std::int32_t shift_right(std::int32_t v, int n);
 
 // ------------------------------------------------------------- line reader
@@ -205,15 +228,20 @@ class LineReader {
  public:
   LineReader() = default;
 
-  // Writes the bytes of t at the read position, growing the stream, and moves
-  // the position past them. No line break is added.
+  // Writes the bytes of t at the read position, overwriting what stands there
+  // and growing the stream as needed, and moves the position past them. No
+  // line break is added.
   void write(std::string_view t);
   // Read position back to 0.
   void rewind() { pos_ = 0; }
   // True when the read position has reached the number of bytes held.
   bool at_end() const { return pos_ >= data_.size(); }
-  // The next line without its LF; a CR right before the line end is dropped.
-  // An end mark 0x1A ends the line and the stream. Empty text at the end.
+  // The next line: the bytes from the read position up to the first LF, which
+  // is skipped. A CR right before the line end (or at the end of the stream) is
+  // dropped; any other CR stays. An end mark 0x1A ends the line and the
+  // stream: nothing after it is read and at_end() is true. The last line needs
+  // no line end, and a final line end gives no extra empty line. Empty text at
+  // the end.
   Text read_line();
   // Discards the bytes; the reader is empty afterwards.
   void close();
