@@ -48,52 +48,28 @@ void BM_Baseline_CopyBuffer(benchmark::State& state) {
   finish(state, data.size());
 }
 
-void BM_PercentEncodeAll(benchmark::State& state) {
-  const Text text = gbk_text(static_cast<std::size_t>(state.range(0)));
-  EncodingTools tools;
-  for (auto _ : state) benchmark::DoNotOptimize(tools.percent_encode_all(text));
-  finish(state, text.size());
-}
+// Base64 text of `size` bytes.
+Bytes base64_text(std::size_t size) { return EncodingTools().base64_encode(random_bytes(size / 4 * 3)); }
 
-void BM_Base64Encode(benchmark::State& state) {
-  const Bytes data = random_bytes(static_cast<std::size_t>(state.range(0)));
+// One operation on an input of state.range(0) bytes made by `Make`.
+template <auto Make, auto Op>
+void BM_Operation(benchmark::State& state) {
+  const auto input = Make(static_cast<std::size_t>(state.range(0)));
   EncodingTools tools;
-  for (auto _ : state) benchmark::DoNotOptimize(tools.base64_encode(data));
-  finish(state, data.size());
-}
-
-// Input: state.range(0) bytes of Base64 text.
-void BM_Base64Decode(benchmark::State& state) {
-  EncodingTools tools;
-  const Bytes encoded =
-      tools.base64_encode(random_bytes(static_cast<std::size_t>(state.range(0)) / 4 * 3));
-  for (auto _ : state) benchmark::DoNotOptimize(tools.base64_decode(encoded));
-  finish(state, encoded.size());
-}
-
-void BM_GbkToUtf8(benchmark::State& state) {
-  const Text text = gbk_text(static_cast<std::size_t>(state.range(0)));
-  EncodingTools tools;
-  for (auto _ : state) benchmark::DoNotOptimize(tools.gbk_to_utf8(text));
-  finish(state, text.size());
-}
-
-void BM_BytesToHex(benchmark::State& state) {
-  const Bytes data = random_bytes(static_cast<std::size_t>(state.range(0)));
-  EncodingTools tools;
-  for (auto _ : state) benchmark::DoNotOptimize(tools.bytes_to_hex(data));
-  finish(state, data.size());
+  for (auto _ : state) benchmark::DoNotOptimize((tools.*Op)(input));
+  finish(state, input.size());
 }
 
 constexpr std::int64_t kMiB = 1 << 20;
 
-#define CHAXUN_SIZES(bm) BENCHMARK(bm)->Arg(kMiB)->Arg(8 * kMiB)->Unit(benchmark::kMillisecond)
+#define CHAXUN_SIZES(...) \
+  BENCHMARK(__VA_ARGS__)->Arg(kMiB)->Arg(8 * kMiB)->Unit(benchmark::kMillisecond)
 CHAXUN_SIZES(BM_Baseline_CopyBuffer);
-CHAXUN_SIZES(BM_PercentEncodeAll);
-CHAXUN_SIZES(BM_Base64Encode);
-CHAXUN_SIZES(BM_Base64Decode);
-CHAXUN_SIZES(BM_GbkToUtf8);
-CHAXUN_SIZES(BM_BytesToHex);
+CHAXUN_SIZES(BM_Operation<gbk_text, &EncodingTools::percent_encode_all>)->Name("BM_PercentEncodeAll");
+CHAXUN_SIZES(BM_Operation<random_bytes, &EncodingTools::base64_encode>)->Name("BM_Base64Encode");
+CHAXUN_SIZES(BM_Operation<base64_text, &EncodingTools::base64_decode>)->Name("BM_Base64Decode");
+CHAXUN_SIZES(BM_Operation<gbk_text, &EncodingTools::gbk_to_utf8>)->Name("BM_GbkToUtf8");
+CHAXUN_SIZES(BM_Operation<random_bytes, &EncodingTools::bytes_to_hex>)->Name("BM_BytesToHex");
 
 }  // namespace
 }  // namespace chaxun
