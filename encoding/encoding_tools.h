@@ -21,8 +21,8 @@
 // Lifetime. Objects are created with `new`/std::make_unique or on the stack and
 //   are released by destroying them (std::unique_ptr). release() is a no-op
 //   kept for the slot order; the destructor does not call it. copy() returns a
-//   new object of the same class; a subclass that must survive copy() with its
-//   overrides intact overrides copy() as well.
+//   new plain EncodingTools; a subclass that must keep its overrides through
+//   copy() overrides copy() as well.
 //
 // Texts. Every Text argument is read up to its end or up to its first zero
 //   byte, whichever comes first (a Text holds no zero byte; a string_view that
@@ -51,6 +51,19 @@
 //   page cannot hold (U+FFFD included, and an unpaired surrogate): the text
 //   ends there. When a converter cannot be opened the result is empty.
 //
+// Inputs outside the rules, in one place:
+//   - zero byte or code above 70 (lower-case hex digit, 'G', ...) in a pair of
+//     unescape_bytes / hex_to_bytes: the pair decodes to 0; a zero byte or any
+//     non-alphabet byte in base64_decode counts 0.
+//   - odd length: hex_to_bytes ignores the last byte, swap_byte_pairs leaves
+//     it in place, the UTF-16 inputs ignore it.
+//   - url_decode: a '%' followed by a byte that is not a hex digit is copied as
+//     an ordinary character (no byte is made up from a non-digit).
+//   - gbk_to_utf16 / gbk_to_utf8 of the empty text: the terminator alone.
+//   - invalid byte sequences: see Code pages above.
+//   - to_traditional / to_simplified: the mapped text is returned whole even
+//     when longer than the input; unmappable results end the text.
+//
 // Thread safety. No shared mutable state: any object and any operation may be
 //   used from any number of threads at once. Converters and transliterators are
 //   kept per thread.
@@ -73,7 +86,7 @@ class EncodingTools {
   // Does nothing. The object is released by destroying it.
   virtual void release();
 
-  // A new object of the same class (EncodingTools here; subclasses override).
+  // A new EncodingTools (subclasses override it to copy themselves).
   virtual std::unique_ptr<EncodingTools> copy() const;
 
   // ---------------------------------------------- escapes and percent forms
