@@ -54,11 +54,12 @@ inline bool begins_character(std::string_view h, std::size_t lo, std::size_t p) 
 constexpr std::size_t kFastPathSlack = 4096;
 
 // Finds occurrences of a non-empty needle that begin a character, in time
-// linear in the haystack: memchr/memmem jump to candidates, and a candidate is
-// checked for beginning a character by the parity of the run of bytes >= 0x80
-// before it. Should candidates cost more than the bytes they skip (a needle
-// overlapping itself many times, many misaligned hits), the search switches to
-// Knuth-Morris-Pratt, which never looks at a byte twice.
+// linear in the haystack: memchr (to the first byte, while that stays rare) or
+// memmem jump to candidates, and a candidate is checked for beginning a
+// character by the parity of the run of bytes >= 0x80 before it. Should
+// candidates cost more than the bytes they skip (a needle overlapping itself
+// many times, many misaligned hits), the search switches to Knuth-Morris-Pratt,
+// which never looks at a byte twice.
 class AlignedFinder {
  public:
   AlignedFinder(std::string_view hay, std::string_view needle) : hay_(hay), needle_(needle) {}
@@ -83,23 +84,36 @@ class AlignedFinder {
  private:
   // Any occurrence (aligned or not) starting at offset >= pos.
   std::size_t next_occurrence(std::size_t pos) {
-    if (pos > hay_.size() || hay_.size() - pos < needle_.size()) return npos;
-    if (!use_kmp_) {
-      if (first_pos_ == npos) first_pos_ = pos;
-      work_ += needle_.size() + 16;
+    const std::size_t m = needle_.size();
+    if (first_pos_ == npos) first_pos_ = pos;
+    work_ += m + 16;
+    for (;;) {
+      if (pos > hay_.size() || hay_.size() - pos < m) return npos;
       const std::size_t covered = pos > first_pos_ ? pos - first_pos_ : 0;
-      if (work_ <= 4 * covered + kFastPathSlack) return byte_search(pos);
-      use_kmp_ = true;
+      if (mode_ != Mode::kKmp && work_ > 4 * covered + kFastPathSlack) mode_ = Mode::kKmp;
+      const char* base = hay_.data();
+      switch (mode_) {
+        case Mode::kKmp:
+          return kmp_search(pos);
+        case Mode::kMemmem: {
+          const void* hit = ::memmem(base + pos, hay_.size() - pos, needle_.data(), m);
+          return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - base) : npos;
+        }
+        case Mode::kFirstByte: {
+          // memchr to the needle's first byte, memcmp for the rest: the
+          // fastest way while that byte is rare, as "&" or CR in a page.
+          const void* hit = std::memchr(base + pos, needle_[0], hay_.size() - m + 1 - pos);
+          if (!hit) return npos;
+          const std::size_t p = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+          if (std::memcmp(base + p, needle_.data(), m) == 0) return p;
+          work_ += m;
+          // A common first byte ("<" in a page): memmem skips better.
+          if (++false_hits_ * 32 > covered + 512) mode_ = Mode::kMemmem;
+          pos = p + 1;
+          break;
+        }
+      }
     }
-    return kmp_search(pos);
-  }
-
-  std::size_t byte_search(std::size_t pos) const {
-    const char* base = hay_.data();
-    const void* hit = needle_.size() == 1
-                          ? std::memchr(base + pos, needle_[0], hay_.size() - pos)
-                          : ::memmem(base + pos, hay_.size() - pos, needle_.data(), needle_.size());
-    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - base) : npos;
   }
 
   std::size_t kmp_search(std::size_t pos) {
@@ -137,7 +151,9 @@ class AlignedFinder {
 
   std::string_view hay_;
   std::string_view needle_;
-  bool use_kmp_ = false;
+  enum class Mode { kFirstByte, kMemmem, kKmp };
+  Mode mode_ = Mode::kFirstByte;
+  std::size_t false_hits_ = 0;
   std::size_t first_pos_ = npos;
   std::size_t work_ = 0;
   std::vector<std::size_t> prefix_;
@@ -317,7 +333,9 @@ Text replace_all(std::string_view t, std::string_view old_text, std::string_view
   }
 
   AlignedFinder finder(hay, needle);
-  Text out(t.substr(0, s));
+  Text out;
+  out.reserve(t.size());
+  out.append(t.substr(0, s));
   std::size_t cursor = s;
   int made = 0;
   for (;;) {
