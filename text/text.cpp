@@ -178,15 +178,18 @@ std::size_t last_aligned_forward(std::string_view h, std::string_view needle) {
 }
 
 // The same result as last_aligned_forward, found from the back: memrchr jumps
-// to candidates, and the run of bytes >= 0x80 before a candidate (which is
-// remembered, so no byte is walked twice) tells whether it begins a character.
+// to candidates at the needle's first byte, and the run of bytes >= 0x80
+// before a candidate (remembered, so no byte is walked twice) tells whether it
+// begins a character. When that first byte turns out to be common ("<" in a
+// page), the part not yet searched is handed to the forward scan, whose memmem
+// skips faster; it also keeps the worst case linear.
 std::size_t last_aligned(std::string_view h, std::string_view needle) {
   const std::size_t m = needle.size();
   if (m > h.size()) return npos;
   std::size_t limit = h.size() - m + 1;  // candidates lie in [0, limit)
   std::size_t run_lo = npos;             // bytes [run_lo, run_hi) are >= 0x80 and
   std::size_t run_hi = 0;                // run_lo is 0 or follows a byte < 0x80
-  std::size_t work = 0;
+  std::size_t misses = 0;
   while (limit > 0) {
     const void* hit = ::memrchr(h.data(), needle[0], limit);
     if (!hit) return npos;
@@ -199,8 +202,9 @@ std::size_t last_aligned(std::string_view h, std::string_view needle) {
       if (((p - run_lo) & 1) == 0) return p;
     }
     limit = p;
-    work += m + 16;
-    if (work > 4 * (h.size() - p) + kFastPathSlack) return last_aligned_forward(h, needle);
+    const std::size_t covered = h.size() - p;
+    if (++misses * 32 > covered + 512 || misses * (m + 16) > 4 * covered + kFastPathSlack)
+      return last_aligned_forward(h.substr(0, limit + m - 1), needle);  // occurrences starting before limit
   }
   return npos;
 }

@@ -22,7 +22,7 @@ sizes = sorted({s for _, s in median})
 ops = sorted({n for n, _ in median if "_Base" not in n})
 print(f"{'benchmark':32} {'size':>6} {'us':>10} {'MiB/s':>8} {'of best base':>13}")
 for op in ops:
-    names = [op] + sorted(n for n, _ in median if n.startswith(op + "_Base"))
+    names = [op] + sorted({n for n, _ in median if n.startswith(op + "_Base")})
     for s in sizes:
         if (op, s) not in median:
             continue

@@ -178,6 +178,7 @@ void ReplaceAllBase(benchmark::State& state) {
   const Text& t = page(state);
   for (auto _ : state) {
     Text out;
+    out.reserve(t.size());
     std::size_t from = 0;
     for (std::size_t p = Find(t, 0, kNbsp); p != std::string_view::npos; p = Find(t, from, kNbsp)) {
       out.append(t, from, p - from).append(" ");

@@ -700,5 +700,24 @@ TEST_F(Differential, SelfOverlappingNeedlesOnLongTexts) {
   }
 }
 
+// A match behind many bytes that start the needle but do not continue it ("<"
+// in a page): the backward search hands the part not yet searched over to the
+// forward scan, which must still see an occurrence that starts right before
+// the last candidate rejected. The tail length moves that hand-over point
+// across the match.
+TEST_F(Differential, MatchBehindManyFalseCandidates) {
+  for (int i = 0; i < 2000; ++i) {
+    const Text piece = random_text(3);
+    Text t = random_text(8) + "/" + piece;
+    const int units = below(60);
+    for (int k = 0; k < units; ++k) t += (k % 3 == 0) ? "\xB0/" : "/a";
+    t += random_text(3);
+    Text needle = "/";
+    needle += piece;
+    compare(t, needle, below(static_cast<int>(t.size()) + 2), -1);
+    if (HasFatalFailure()) return;
+  }
+}
+
 }  // namespace
 }  // namespace chaxun
