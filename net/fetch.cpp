@@ -8,6 +8,7 @@
 // handles opened so far close in the order request, connection, session.
 #include "net/fetch.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -28,6 +29,9 @@ constexpr std::string_view kFormContentTypeLine = "Content-Type: application/x-w
 constexpr std::string_view kCookieHeader = "Set-Cookie: ";
 constexpr int kReadPieceSize = 512;
 constexpr int kHeaderCaptureSize = 1024;
+// The most room made in advance for an announced body (a hint a server may
+// exaggerate); larger bodies grow as they arrive.
+constexpr std::int64_t kMaxReservedBody = std::int64_t{256} << 20;
 
 std::atomic<ProcessEventsHandler> g_process_events{nullptr};
 
@@ -106,7 +110,12 @@ Bytes fetch_page(std::string_view url, std::string_view method, std::string_view
   }
 
   // Body: pieces of at most 512 bytes, each read into a freshly zeroed buffer,
-  // until a read delivers nothing (the end, or a failure).
+  // until a read delivers nothing (the end, or a failure). Room for the
+  // announced length is made once, so that a large body is not moved again
+  // and again as it grows.
+  if (const std::int64_t announced = http::announced_body_length(request); announced > 0) {
+    result.reserve(static_cast<std::size_t>(std::min(announced, kMaxReservedBody)));
+  }
   std::array<std::uint8_t, kReadPieceSize> piece;
   for (;;) {
     piece.fill(0);

@@ -43,23 +43,46 @@ struct ShareDeleter {
 };
 using ShareHandle = std::unique_ptr<CURLSH, ShareDeleter>;
 
+struct MultiDeleter {
+  void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+using MultiHandle = std::unique_ptr<CURLM, MultiDeleter>;
+
 }  // namespace
 
+// One request. After the send, its easy handle runs in its own multi handle,
+// driven by the calling thread whenever the body is read: the body streams
+// through `pending` instead of being held whole.
 struct RequestState {
   ConnectionState connection;
   std::string method;
   std::string target;  // the path, percent-encoded where needed
   long version = CURL_HTTP_VERSION_1_1;
   EasyHandle easy;
+  MultiHandle multi;  // set while the easy handle is in it
   bool sent = false;
+  bool done = false;  // the transfer has ended, well or not
+  bool paused = false;  // curl holds a piece until `pending` has room
+  CURLcode result = CURLE_OK;
 
-  std::string body;
+  // What curl borrows for the duration of the transfer.
+  HeaderList header_lines;
+  std::string post_body;
+
+  std::string pending;  // body bytes received and not yet read
   std::size_t read_pos = 0;
 
   std::string header_block;  // lines of the response being received
   bool headers_complete = false;
   std::string final_headers;  // the last complete block
   bool have_final_headers = false;
+
+  RequestState() = default;
+  RequestState(const RequestState&) = delete;
+  RequestState& operator=(const RequestState&) = delete;
+  ~RequestState() {
+    if (multi && easy) curl_multi_remove_handle(multi.get(), easy.get());
+  }
 };
 
 template <typename State>
@@ -170,6 +193,9 @@ HeaderList header_list(std::string_view headers) {
 
 // ------------------------------------------------------------ configuration
 
+// Body bytes held before curl is asked to wait: small enough to stay in cache.
+constexpr std::size_t kPendingLimit = 256 * 1024;
+
 std::atomic<long> g_connect_timeout_ms{static_cast<long>(kConnectTimeout.count())};
 std::atomic<long> g_stall_seconds{static_cast<long>(kStallTimeout.count())};
 
@@ -247,8 +273,14 @@ CookieStore& cookie_store() {
 std::size_t on_body(char* data, std::size_t size, std::size_t count, void* user) {
   auto* state = static_cast<RequestState*>(user);
   const std::size_t n = size * count;
+  if (state->pending.size() - state->read_pos >= kPendingLimit) {
+    // Enough waiting to be read: curl keeps this piece and stops reading
+    // until read_body has made room.
+    state->paused = true;
+    return CURL_WRITEFUNC_PAUSE;
+  }
   try {
-    state->body.append(data, n);
+    state->pending.append(data, n);
   } catch (...) {
     return 0;
   }
@@ -276,17 +308,31 @@ std::size_t on_header(char* data, std::size_t size, std::size_t count, void* use
       return n;
     }
     state->header_block.append(line).append("\r\n");
-    if (starts_with_ignoring_case(line, "content-length:")) {
-      // Room for the body in one piece (bounded, against absurd announcements).
-      const std::string value(trim_spaces_and_tabs(line.substr(15)));
-      const unsigned long long length = std::strtoull(value.c_str(), nullptr, 10);
-      constexpr unsigned long long kMaxReserve = 256ull << 20;
-      state->body.reserve(static_cast<std::size_t>(std::min(length, kMaxReserve)));
-    }
   } catch (...) {
     return 0;
   }
   return n;
+}
+
+// Lets curl move the transfer on: waits (at most a second, less when curl's
+// own timers say so) for the socket, then reads what has arrived into
+// `pending`, and notes the end of the transfer.
+void advance(RequestState& state) {
+  CURLM* multi = state.multi.get();
+  int running = 0;
+  if (curl_multi_perform(multi, &running) != CURLM_OK) {
+    state.done = true;
+    state.result = CURLE_FAILED_INIT;
+    return;
+  }
+  int queued = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+    if (message->msg == CURLMSG_DONE) {
+      state.done = true;
+      state.result = message->data.result;
+    }
+  }
+  if (!state.done && state.pending.empty()) curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
 }
 
 }  // namespace
@@ -365,10 +411,11 @@ bool send_request(Request& request, std::string_view headers, std::string_view b
   if (!is_host_name(where.host) || !is_token(state->method)) return false;
 
   CURL* easy = state->easy.get();
-  const std::string url = "http://" + where.host +
-                          (where.port == kDefaultPort ? std::string() : ":" + std::to_string(where.port)) +
-                          state->target;
-  HeaderList lines = header_list(headers);
+  std::string url = "http://";
+  url += where.host;
+  if (where.port != kDefaultPort) url.append(":").append(std::to_string(where.port));
+  url += state->target;
+  state->header_lines = header_list(headers);
 
   curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
@@ -376,7 +423,7 @@ bool send_request(Request& request, std::string_view headers, std::string_view b
   curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, state->version);
   curl_easy_setopt(easy, CURLOPT_USERAGENT, where.session.agent.c_str());
-  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, lines.get());
+  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, state->header_lines.get());
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, g_connect_timeout_ms.load());
   curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
@@ -400,8 +447,9 @@ bool send_request(Request& request, std::string_view headers, std::string_view b
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
   } else if (state->method == "POST") {
     curl_easy_setopt(easy, CURLOPT_POST, 1L);
+    state->post_body = body;
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.empty() ? "" : body.data());
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, state->post_body.c_str());
   } else {
     curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, state->method.c_str());
     if (state->method == "HEAD") curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
@@ -412,25 +460,48 @@ bool send_request(Request& request, std::string_view headers, std::string_view b
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &on_header);
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, state);
 
-  const CURLcode result = curl_easy_perform(easy);
-  // The lists and the body are only borrowed by the handle during the transfer.
-  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
-  curl_easy_setopt(easy, CURLOPT_POSTFIELDS, nullptr);
-  return result == CURLE_OK;
+  state->multi.reset(curl_multi_init());
+  if (!state->multi || curl_multi_add_handle(state->multi.get(), easy) != CURLM_OK) {
+    state->multi.reset();
+    return false;
+  }
+  // Until the response's body begins or the transfer ends (a followed
+  // redirect's body never reaches `pending`).
+  while (!state->done && state->pending.empty()) advance(*state);
+  return !(state->done && state->result != CURLE_OK);
 }
 
 std::uint32_t read_body(Request& request, std::uint8_t* buffer, std::uint32_t size) {
   RequestState* state = request.state();
-  if (!state || !buffer) return 0;
-  const std::size_t n = std::min<std::size_t>(size, state->body.size() - state->read_pos);
-  std::copy_n(state->body.data() + state->read_pos, n, buffer);
+  if (!state || !state->multi || !buffer || size == 0) return 0;
+  while (!state->done && state->read_pos == state->pending.size()) {
+    if (state->paused) {
+      state->pending.clear();
+      state->read_pos = 0;
+      state->paused = false;
+      curl_easy_pause(state->easy.get(), CURLPAUSE_CONT);  // hands the held piece over at once
+    } else {
+      advance(*state);
+    }
+  }
+  const std::size_t n = std::min<std::size_t>(size, state->pending.size() - state->read_pos);
+  std::copy_n(state->pending.data() + state->read_pos, n, buffer);
   state->read_pos += n;
-  if (state->read_pos == state->body.size()) {
-    // Everything handed out: give the memory back early.
-    std::string().swap(state->body);
+  if (state->read_pos == state->pending.size()) {
+    state->pending.clear();  // keeps its room for the next bytes
     state->read_pos = 0;
   }
   return static_cast<std::uint32_t>(n);
+}
+
+std::int64_t announced_body_length(const Request& request) {
+  const RequestState* state = request.state();
+  curl_off_t length = -1;
+  if (!state || !state->multi ||
+      curl_easy_getinfo(state->easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) {
+    return -1;
+  }
+  return length;
 }
 
 bool query_raw_headers(const Request& request, Text& capture) {

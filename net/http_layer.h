@@ -2,10 +2,12 @@
 // libcurl. No curl type appears here; only net/http_layer.cpp includes curl.
 //
 // Model. A Session holds the browser identity and the proxy, a Connection the
-// server and port, a Request the method, the path and, once sent, the whole
-// response: send_request performs the complete exchange (redirects included)
-// and keeps the body and the header block of the final response in memory;
-// read_body then hands the body out piece by piece. Each handle is a move-only
+// server and port, a Request the method, the path and, once sent, the running
+// exchange: send_request sends the request and follows redirects until the
+// final response's body begins (or the exchange ends); read_body moves the
+// transfer on, on the calling thread, and hands the body out as it arrives;
+// once the body has been read, the header block of the final response is
+// available. Only the bytes received and not yet read are held. Each handle is a move-only
 // RAII object with one owner; an empty handle (operator bool false) stands for
 // a step that failed. Closing a handle (close_handle or its destructor) frees
 // it; handles do not refer to each other, so they may be closed in any order.
@@ -126,23 +128,30 @@ Connection connect(const Session& session, std::string_view host, std::int32_t p
 Request open_request(const Connection& connection, std::string_view method, std::string_view path,
                      std::string_view version, bool reload);
 
-// Performs the exchange: sends the request with `headers` and, for a POST,
-// `body` (ignored by every other method), follows redirects, and keeps the
-// final response's body and header block in the request. `headers` holds
-// header lines, each ended by CR LF; a lone CR or LF also ends a line, empty
-// lines and lines without ":" are not sent, a line "Name:" is sent with its
-// empty value, and Content-Length lines are replaced by the layer's own.
-// True when the whole exchange succeeded. False, with nothing sent, for an
-// empty handle, a request sent before, a bad host or method; false after a
-// failed exchange (no connection, time-out, reset, malformed answer), in which
-// case whatever body and header block arrived before the failure stay
-// readable. An error status (404, 500) is a success.
+// Sends the request with `headers` and, for a POST, `body` (ignored by every
+// other method), follows redirects, and returns once the final response's
+// body has begun or the exchange has ended. `headers` holds header lines,
+// each ended by CR LF; a lone CR or LF also ends a line, empty lines and lines
+// without ":" are not sent, a line "Name:" is sent with its empty value, and
+// Content-Length lines are replaced by the layer's own.
+// False, with nothing sent, for an empty handle, a request sent before, a bad
+// host or method; false when the exchange failed before the body began (no
+// connection, time-out, malformed answer). Otherwise true; a failure later in
+// the body shows as the end of the body. An error status (404, 500) is
+// a success.
 bool send_request(Request& request, std::string_view headers, std::string_view body);
 
 // Copies up to `size` bytes of the body, continuing where the previous read
-// stopped, into `buffer`; returns the count. 0 at the end of the body, for an
-// empty handle, before the send, and when size is 0.
+// stopped, into `buffer`; returns the count, waiting for the transfer when no
+// byte is at hand. 0 at the end of the body, after a failure (a reset, a
+// stall of kStallTimeout), for an empty handle, before the send, and when
+// size is 0.
 std::uint32_t read_body(Request& request, std::uint8_t* buffer, std::uint32_t size);
+
+// The body length the final response announced (its Content-Length), or -1
+// when it announced none or nothing has been received. Only a hint for
+// making room: the body read may be shorter or longer.
+std::int64_t announced_body_length(const Request& request);
 
 // Puts the raw header block of the final response into `capture`: the status
 // line and every header line, each ended by CR LF, without the empty line
@@ -150,7 +159,8 @@ std::uint32_t read_body(Request& request, std::uint8_t* buffer, std::uint32_t si
 // block needs its length plus one (for a terminating zero). On success the
 // capture becomes the block (its text up to that zero) and the result is true.
 // False, leaving the capture untouched, when the block does not fit, when no
-// complete header block was received, or for an empty handle.
+// complete header block was received, or for an empty handle. Meant for after
+// the last read: a redirect's block is replaced by the next response's.
 bool query_raw_headers(const Request& request, Text& capture);
 
 // Frees the handle and empties it. Closing an empty handle does nothing.

@@ -310,6 +310,12 @@ TEST_F(FetchTest, RedirectIsFollowedAndTheFinalResponseSetsTheCookies) {
   EXPECT_THAT(cookie_names(), ::testing::ElementsAre("last"));
 }
 
+TEST_F(FetchTest, RedirectsAreFollowedTenTimesAtMost) {
+  RawServer server("HTTP/1.1 302 Found\r\nLocation: /again\r\nContent-Length: 5\r\n\r\nmoved");
+  EXPECT_EQ(fetch_page_text(server.url("/again")), "");
+  EXPECT_EQ(server.requests().size(), 11u);
+}
+
 TEST_F(FetchTest, PostRedirectedToGetSendsNoLength) {
   // A Content-Length left on the GET would make the server wait for a body
   // that never comes.

@@ -183,6 +183,25 @@ TEST_F(HttpLayerTest, PostCarriesItsBodyWithTheLayersLength) {
   }
 }
 
+TEST_F(HttpLayerTest, SendFailsWhenNoAnswerBegins) {
+  RawServer silent([](const std::string&) { return RawReply{"", RawReply::After::kHold}; });
+  struct Case {
+    const char* rule;
+    int port;
+  };
+  // A refused connection; a server that accepts and never answers (the stall
+  // time ends it).
+  for (const Case& c : {Case{"nothing listens", chaxun::net_test::unused_port()}, Case{"silent", silent.port()}}) {
+    SCOPED_TRACE(c.rule);
+    Request request = request_to(c.port, "GET", "/");
+    EXPECT_FALSE(send_request(request, "", ""));
+    std::uint8_t byte = 0;
+    EXPECT_EQ(read_body(request, &byte, 1), 0u);
+    Text capture(1024, ' ');
+    EXPECT_FALSE(query_raw_headers(request, capture));
+  }
+}
+
 TEST_F(HttpLayerTest, BodyIsHandedOutInPiecesUntilAReadOfZero) {
   const std::string body(1000, 'b');
   RawServer server(ok_response(body));
@@ -190,6 +209,7 @@ TEST_F(HttpLayerTest, BodyIsHandedOutInPiecesUntilAReadOfZero) {
   std::vector<std::uint8_t> buffer(512);
   EXPECT_EQ(read_body(request, buffer.data(), 512), 0u);  // nothing before the send
   ASSERT_TRUE(send_request(request, "", ""));
+  EXPECT_EQ(announced_body_length(request), 1000);
   EXPECT_EQ(read_body(request, buffer.data(), 0), 0u);
   EXPECT_EQ(read_body(request, buffer.data(), 512), 512u);
   EXPECT_EQ(read_body(request, buffer.data(), 512), 488u);
@@ -235,9 +255,10 @@ TEST_F(HttpLayerTest, StalledTransferIsAbortedKeepingWhatArrived) {
     return RawReply{"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n0123456789", RawReply::After::kHold};
   });
   Request request = request_to(server.port(), "GET", "/");
-  EXPECT_FALSE(send_request(request, "", ""));
+  EXPECT_TRUE(send_request(request, "", ""));  // the body has begun
   std::vector<std::uint8_t> buffer(512);
   EXPECT_EQ(read_body(request, buffer.data(), 512), 10u);
+  EXPECT_EQ(read_body(request, buffer.data(), 512), 0u);  // given up after the stall
   Text capture(1024, ' ');
   EXPECT_TRUE(query_raw_headers(request, capture));
   EXPECT_THAT(capture, HasSubstr("Content-Length: 100\r\n"));
