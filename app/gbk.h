@@ -11,7 +11,8 @@
 namespace chaxun {
 
 // Decodes code page 936 bytes. Byte sequences that code page 936 does not
-// define become U+FFFD. The empty text gives the empty string.
+// define become U+FFFD, and so does a lead byte (0x81..0xFE) standing last;
+// nothing is dropped. The empty text gives the empty string.
 QString gbk_to_qstring(std::string_view gbk);
 
 // Encodes a string to code page 936. Every character that code page 936 cannot

@@ -115,9 +115,8 @@ void set_edit_colours(QWidget* box) {
   box->setPalette(palette);
 }
 
-// Display-box text from a program text: CR LF (or a lone CR) is one break.
-QString to_display_lines(const Text& text) {
-  QString s = gbk_to_qstring(text);
+// Display-box lines: CR LF (or a lone CR) is one line break.
+QString to_display_lines(QString s) {
   s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   s.replace(QChar(u'\r'), QChar(u'\n'));
   return s;
@@ -256,25 +255,24 @@ void LookupWindow::set_content_here(Box box, const Text& text) {
     input_->setText(gbk_to_qstring(text));
     input_->setCursorPosition(0);
   } else {
-    display_->setPlainText(to_display_lines(text));
+    display_->setPlainText(to_display_lines(gbk_to_qstring(text)));
   }
 }
 
 void LookupWindow::append_text_here(Box box, const std::vector<Text>& texts) {
+  // Inserting the texts one after another at the end, with nothing else
+  // changing the box in between, leaves the same content, caret and view as
+  // inserting them joined: each is decoded on its own, then all go in at once.
+  QString joined;
+  for (const Text& text : texts) joined += gbk_to_qstring(text);
   if (box == Box::Input) {
-    for (const Text& text : texts) {
-      input_->end(false);
-      input_->insert(gbk_to_qstring(text));
-    }
+    input_->end(false);
+    input_->insert(joined);
     return;
   }
   QTextCursor cursor = display_->textCursor();
-  for (const Text& text : texts) {
-    cursor.movePosition(QTextCursor::End);
-    display_->setTextCursor(cursor);
-    display_->ensureCursorVisible();
-    cursor.insertText(to_display_lines(text));
-  }
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(to_display_lines(std::move(joined)));
   display_->setTextCursor(cursor);
   display_->ensureCursorVisible();
 }

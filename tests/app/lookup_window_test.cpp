@@ -585,6 +585,12 @@ void LookupWindowTest::texts_cross_as_code_page_936() {
   input->setText(QStringLiteral("a") + QChar(0x05D0) + QString::fromUtf8("\xF0\x9F\x98\x80") + QChar(0x4E2D) +
                  QChar(u'\0') + QStringLiteral("z"));
   QCOMPARE(window_->get_content(Box::Input), Text("a??\xD6\xD0?z"));  // a??中?z
+  // A text ending in the first byte of a two-byte character keeps it, as "?",
+  // and the next text does not pick it up.
+  window_->set_content(Box::Input, "ab\xD6");
+  QCOMPARE(window_->get_content(Box::Input), Text("ab?"));
+  window_->set_content(Box::Input, "\xD6\xD0");  // 中
+  QCOMPARE(window_->input_box()->text(), QString(QChar(0x4E2D)));
   // A long text is never cut, in either box.
   const Text long_text(200000, '7');
   window_->set_content(Box::Input, long_text);
