@@ -474,7 +474,7 @@ bool send_request(Request& request, std::string_view headers, std::string_view b
 std::uint32_t read_body(Request& request, std::uint8_t* buffer, std::uint32_t size) {
   RequestState* state = request.state();
   if (!state || !state->multi || !buffer || size == 0) return 0;
-  while (!state->done && state->read_pos == state->pending.size()) {
+  while (state->read_pos == state->pending.size() && (state->paused || !state->done)) {
     if (state->paused) {
       state->pending.clear();
       state->read_pos = 0;
