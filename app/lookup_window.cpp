@@ -192,8 +192,8 @@ LookupWindow::LookupWindow(LookupRoutines routines)
 
   // Esc from every control, Enter in the input box: installed after the
   // typed-character filters, so these run first.
-  for (QWidget* control : std::initializer_list<QWidget*>{phone_button_, ip_button_, id_button_, postal_button_,
-                                                           input_, query_button_, display_, group_}) {
+  for (QWidget* control : std::initializer_list<QWidget*>{this, phone_button_, ip_button_, id_button_,
+                                                           postal_button_, input_, query_button_, display_, group_}) {
     control->installEventFilter(this);
   }
 

@@ -1,8 +1,10 @@
 // The chaxun program with two lookups that wait for a server that never
 // answers, for the shutdown test. Usage: shutdown_probe PORT
 //   At start it presses Enter in the input box (area-code lookup) and clicks
-//   the IP button (own-address lookup); both connect to 127.0.0.1:PORT, send
-//   a request and wait for the answer. A line "close" on standard input
+//   the IP button (own-address lookup). The first fetches http://127.0.0.1:PORT/
+//   with the program's page fetch (which lets the worker's own events be
+//   handled while it waits); the second connects with a plain socket, sends a
+//   request and blocks reading the answer. A line "close" on standard input
 //   presses Esc in the input box. The exit routine prints "exit routine ran".
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -11,6 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include <QCoreApplication>
@@ -22,6 +25,7 @@
 
 #include "app/app_main.h"
 #include "lookups/globals.h"
+#include "net/fetch.h"
 
 namespace {
 
@@ -53,6 +57,13 @@ void wait_for_server(chaxun::LookupView& view) {
   say("worker wrote\n");
 }
 
+// The page fetch, as the lookups use it.
+void fetch_from_server(chaxun::LookupView& view) {
+  const chaxun::Text page = chaxun::fetch_page_text("http://127.0.0.1:" + std::to_string(g_port) + "/");
+  say("fetch returned\n");
+  view.set_content(chaxun::Box::Display, page);
+}
+
 void exit_routine() {
   chaxun::free_globals();
   say("exit routine ran\n");
@@ -65,7 +76,7 @@ int main(int argc, char** argv) {
   g_port = std::atoi(argv[1]);
 
   chaxun::AppOptions options;
-  options.routines.area_code = wait_for_server;
+  options.routines.area_code = fetch_from_server;
   options.routines.own_address = wait_for_server;
   options.exit_routine = exit_routine;
   options.on_created = [](chaxun::LookupWindow& window) {
