@@ -51,8 +51,8 @@ Text fetch_page_text(std::string_view url);
 
 // Handles the events already waiting for the calling thread. The window layer
 // installs the handler; without one this does nothing. A fetch calls it before
-// every read of the body and after every line of the header block it scans
-// for cookies.
+// every read of the body and, when the captured header block holds a
+// "Set-Cookie: " line, after every line of that block.
 void process_events();
 using ProcessEventsHandler = void (*)();
 // Installs the handler (nullptr removes it); may be called from any thread.
