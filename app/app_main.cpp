@@ -24,8 +24,9 @@ extern "C" void run_exit_routine() {
 }  // namespace
 
 void run_app(int& argc, char** argv, AppOptions options) {
-  // The HTTP layer's process-wide state, before any worker thread exists.
-  net_global_init();
+  // The HTTP layer is set up by the first fetch (net_global_init runs once,
+  // thread-safe), so a window that has not looked anything up yet does not
+  // carry the HTTP library's initialised state.
 
   // 1. The window system. Never destroyed: see the header.
   auto* app = new QApplication(argc, argv);

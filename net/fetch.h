@@ -7,9 +7,12 @@
 
 namespace chaxun {
 
-// Initialises the HTTP library and the process-wide cookie store. Call it from
-// main before any worker thread starts; repeated calls do nothing, and every
-// fetch calls it too.
+// Initialises the HTTP library and the process-wide cookie store, once per
+// process; repeated and concurrent calls wait for that one initialisation and
+// then do nothing. Every fetch calls it first, so calling it is optional; a
+// program may call it early to pay the cost before its first fetch. (The
+// library's own global initialisation is thread-safe in the libcurl we build
+// on, and std::call_once keeps it to one caller.)
 void net_global_init();
 
 // The User-Agent of every request.
