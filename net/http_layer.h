@@ -38,8 +38,9 @@
 // on the size of a body.
 //
 // Threads. Every operation may run on any thread; a handle is used by one
-// thread at a time. global_init must have run before a second thread starts;
-// every operation calls it too.
+// thread at a time. global_init runs once per process, by whichever operation
+// comes first; libcurl's global initialisation is thread-safe in the version
+// we build on, and std::call_once lets one caller do it while others wait.
 #pragma once
 
 #include <chrono>
@@ -63,8 +64,7 @@ inline constexpr long kMaxRedirects = 10;
 inline constexpr std::int32_t kDefaultPort = 80;
 
 // Initialises libcurl and the cookie store once per process. Idempotent and
-// safe to call from several threads; call it from main before any thread
-// starts.
+// safe to call from several threads at once; every operation calls it.
 void global_init();
 
 // Test-only: replaces the two timeouts for requests sent afterwards (the stall
