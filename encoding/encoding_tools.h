@@ -6,7 +6,9 @@
 // Object model
 //   EncodingTools holds no data, only its virtual table. The operations are
 //   virtual members declared in a fixed slot order (release, copy, then the 24
-//   conversions, escape_bytes ... simplified_to_big5). Six operations are built
+//   conversions, escape_bytes ... simplified_to_big5): with the Itanium C++
+//   ABI release() is slot 0 and simplified_to_big5() slot 25; the virtual
+//   destructor is declared last and follows them. Six operations are built
 //   from the others and call them as virtual calls on the object itself, so a
 //   subclass that overrides a primitive changes the composites with it:
 //     gbk_to_utf8          gbk_to_utf16, then utf16_to_utf8
@@ -79,7 +81,6 @@ namespace chaxun {
 class EncodingTools {
  public:
   EncodingTools() = default;
-  virtual ~EncodingTools() = default;
 
   // ------------------------------------------------------------ slots 0, 1
 
@@ -211,6 +212,10 @@ class EncodingTools {
 
   // Composite: gbk_to_big5(to_traditional(text)).
   virtual Text simplified_to_big5(std::string_view text) const;
+
+  // Declared after the operations so that it takes the virtual slots after
+  // simplified_to_big5 and release() stays slot 0.
+  virtual ~EncodingTools() = default;
 
  protected:
   // For subclasses implementing copy(); the object has no data to copy.

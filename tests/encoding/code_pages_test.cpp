@@ -139,6 +139,35 @@ TEST_F(CodePages, Big5AndGbk) {
   EXPECT_EQ(tools.gbk_to_big5(""), "");
 }
 
+// Invalid or truncated Big5/GBK input becomes U+FFFD, which neither code page
+// holds: the converted text ends there.
+TEST_F(CodePages, InvalidInputEndsBig5AndGbkConversions) {
+  struct Row {
+    const char* rule;
+    Text (EncodingTools::*op)(std::string_view) const;
+    std::string_view in;
+    std::string_view want;
+  };
+  const Row rows[] = {
+      // Big5 lead byte alone at the end.
+      {"big5 lone lead", &EncodingTools::big5_to_gbk, "\xA4\xA4\xA1", kGbkZhong},
+      // Big5 lead byte before a byte that cannot follow it.
+      {"big5 invalid trail", &EncodingTools::big5_to_gbk, "\xA4\xA4\xA1\x7F" "A", kGbkZhong},
+      // Big5 0xFF is a private-use character GBK lacks.
+      {"big5 0xFF", &EncodingTools::big5_to_gbk, "A\xFF" "B", "A"},
+      // The same through the composite.
+      {"big5 lone lead, simplified", &EncodingTools::big5_to_simplified, "\xA4\xA4\xA1", kGbkZhong},
+      // GBK lead byte alone at the end, and before an invalid trail byte.
+      {"gbk lone lead", &EncodingTools::gbk_to_big5, "\xD6\xD0\xD6", "\xA4\xA4"},
+      {"gbk invalid trail", &EncodingTools::gbk_to_big5, "\xD6\xD0\x81\x7F" "A", "\xA4\xA4"},
+      {"gbk lone lead, simplified", &EncodingTools::to_simplified, "\xD6\xD0\xD6", kGbkZhong},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.rule);
+    EXPECT_EQ((tools.*r.op)(r.in), r.want);
+  }
+}
+
 TEST_F(CodePages, SimplifiedAndTraditional) {
   EXPECT_EQ(tools.to_traditional(kGbkSimplified), kGbkTraditional);
   EXPECT_EQ(tools.to_simplified(kGbkTraditional), kGbkSimplified);
@@ -148,6 +177,8 @@ TEST_F(CodePages, SimplifiedAndTraditional) {
   EXPECT_EQ(tools.to_traditional("ABC 123"), "ABC 123");
   EXPECT_EQ(tools.to_simplified("\xD6\xD0 A"), "\xD6\xD0 A");  // 中 A
   EXPECT_EQ(tools.to_traditional(kGbkTraditional), kGbkTraditional);
+  // A mapped character GBK cannot hold ends the text: 儸 maps to U+3469.
+  EXPECT_EQ(tools.to_simplified("A\x83\xAC" "B"), "A");  // A儸B
   EXPECT_EQ(tools.to_traditional(""), "");
   EXPECT_EQ(tools.to_simplified(""), "");
 }

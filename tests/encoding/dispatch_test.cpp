@@ -1,11 +1,17 @@
-// The composite operations of EncodingTools call the object's own virtual
-// operations, so a subclass overriding a primitive changes them.
+// The method table of EncodingTools: the slot order of its virtual operations,
+// and the composite operations calling the object's own virtual operations, so
+// that a subclass overriding a primitive changes them.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "encoding/encoding_tools.h"
@@ -16,6 +22,53 @@ namespace {
 
 using namespace std::string_view_literals;
 using testing::str;
+
+// The virtual-table slot a pointer to a virtual member function names under
+// the Itanium C++ ABI (its pointer field holds 1 + the slot's byte offset; on
+// ARM the offset itself, with the low bit of the adjustment set). -1 for a
+// non-virtual function.
+template <typename F>
+std::ptrdiff_t vtable_slot(F f) {
+  struct {
+    std::uintptr_t ptr;
+    std::ptrdiff_t adj;
+  } rep;
+  static_assert(sizeof(F) == sizeof(rep));
+  std::memcpy(&rep, &f, sizeof rep);
+#if defined(__arm__) || defined(__aarch64__)
+  if ((rep.adj & 1) == 0) return -1;
+  return static_cast<std::ptrdiff_t>(rep.ptr / sizeof(void*));
+#else
+  if ((rep.ptr & 1) == 0) return -1;
+  return static_cast<std::ptrdiff_t>((rep.ptr - 1) / sizeof(void*));
+#endif
+}
+
+// The object's method table: release, copy, then the 24 conversions, each in
+// its fixed slot (nothing, the destructor included, comes before them).
+TEST(EncodingToolsDispatch, MethodTableSlotOrder) {
+#if !(defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__) || defined(__aarch64__)))
+  GTEST_SKIP() << "slot numbers are read the Itanium C++ ABI way";
+#else
+#define SLOT(name) std::pair<const char*, std::ptrdiff_t>(#name, vtable_slot(&EncodingTools::name))
+  const std::pair<const char*, std::ptrdiff_t> slots[] = {
+      SLOT(release),            SLOT(copy),
+      SLOT(escape_bytes),       SLOT(unescape_bytes),      SLOT(url_encode),
+      SLOT(percent_encode_all), SLOT(url_decode),          SLOT(base64_encode),
+      SLOT(base64_decode),      SLOT(gbk_to_utf16),        SLOT(utf16_to_gbk),
+      SLOT(utf8_to_utf16),      SLOT(utf16_to_utf8),       SLOT(gbk_to_utf8),
+      SLOT(utf8_to_gbk),        SLOT(text_to_unicode_hex), SLOT(unicode_hex_to_text),
+      SLOT(swap_byte_pairs),    SLOT(bytes_to_hex),        SLOT(hex_to_bytes),
+      SLOT(to_traditional),     SLOT(to_simplified),       SLOT(big5_to_gbk),
+      SLOT(big5_to_simplified), SLOT(gbk_to_big5),         SLOT(simplified_to_big5),
+  };
+#undef SLOT
+  for (std::size_t i = 0; i < std::size(slots); ++i) {
+    SCOPED_TRACE(slots[i].first);
+    EXPECT_EQ(slots[i].second, static_cast<std::ptrdiff_t>(i));
+  }
+#endif
+}
 
 // Overrides one primitive: logs its name, then does what the base does.
 #define RECORDED(Result, name, Arg)                  \
@@ -82,7 +135,12 @@ class AlteredTools : public EncodingTools {
   // No swap: text_to_unicode_hex then shows little-endian units.
   Bytes swap_byte_pairs(const Bytes& d) const override { return d; }
   // Marks every GBK result.
-  Text utf16_to_gbk(const Bytes& d) const override { return "<" + EncodingTools::utf16_to_gbk(d) + ">"; }
+  Text utf16_to_gbk(const Bytes& d) const override {
+    Text marked = "<";  // built by appending: GCC 12 -O3 misreads "<" + text as an overlapping copy
+    marked += EncodingTools::utf16_to_gbk(d);
+    marked += '>';
+    return marked;
+  }
   // An empty UTF-16 result, with no terminator for text_to_unicode_hex to drop.
   Bytes gbk_to_utf16(std::string_view) const override { return {}; }
   Text big5_to_gbk(std::string_view) const override { return "\xD6\xD0\x87\xF8"; }  // 中國
@@ -106,6 +164,23 @@ TEST(EncodingToolsDispatch, CompositesUseOverridingResults) {
   std::unique_ptr<EncodingTools> twin = tools.copy();
   ASSERT_NE(twin.get(), &tools);
   EXPECT_EQ(twin->utf8_to_gbk({'A'}), "<A>");  // the copy keeps the overrides
+}
+
+// Primitives that expose what the composites hand them.
+class ExposingTools : public EncodingTools {
+ public:
+  // UTF-16 without a terminator and with an odd last byte.
+  Bytes gbk_to_utf16(std::string_view) const override { return {0x41, 0x00, 0x42, 0x00, 0x43}; }
+  // Shows the bytes it is given instead of converting them.
+  Text utf16_to_gbk(const Bytes& d) const override { return bytes_to_hex(d); }
+};
+
+TEST(EncodingToolsDispatch, UnicodeHexCompositesCutAndAppendBytesBlindly) {
+  ExposingTools tools;
+  // The last 2 bytes are dropped whatever they hold, then the rest is swapped.
+  EXPECT_EQ(tools.text_to_unicode_hex("ignored"), "004142");
+  // Swapped first (the odd byte stays last), then two zero bytes appended.
+  EXPECT_EQ(tools.unicode_hex_to_text("414243"), "4241430000");
 }
 
 TEST(EncodingToolsDispatch, CopyAndReleaseOfThePlainObject) {

@@ -37,6 +37,8 @@ TEST(UrlParts, HostPortAndPathOfEveryKindOfUrl) {
       {"letters as port", "http://server:abc/x", "server", 0, "/x"},
       {"empty port", "http://server:/x", "server", 0, "/x"},
       {"fractional port", "http://server:8080.9/x", "server", 8080, "/x"},
+      // The port is the text after the first ":", up to the first non-digit.
+      {"second colon", "http://server:80:90/x", "server", 80, "/x"},
       // A port beyond 32 bits saturates instead of overflowing.
       {"huge port", "http://server:99999999999/x", "server", INT32_MAX, "/x"},
       {"huge negative port", "http://server:-99999999999/x", "server", INT32_MIN, "/x"},
