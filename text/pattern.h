@@ -44,7 +44,8 @@ class Pattern {
 
   // Compiles `pattern` (Perl syntax). True when it is valid and is now this
   // pattern's expression; false otherwise, keeping the previous expression (or
-  // none). case_sensitive false makes ASCII letters match either case.
+  // none). The empty pattern is valid and matches the empty text.
+  // case_sensitive false makes ASCII letters match either case.
   bool compile(std::string_view pattern, bool case_sensitive = true);
 
   // True once an expression has been compiled successfully.
@@ -57,7 +58,8 @@ class Pattern {
   //   first alternative that leads to a match). An empty match is recorded and
   //   ends the search. Otherwise the next search covers the bytes from the end
   //   of this match to the end of the subject as a text of its own, so "^" may
-  //   match at its start; matches never overlap.
+  //   match at its start; matches never overlap. That range may be empty: "a*"
+  //   in "aaa" gives "aaa" and then the empty match at the end.
   //   If the engine gives up (complexity or memory limit), the matches found so
   //   far are returned. A subject longer than INT_MAX bytes is searched in its
   //   first INT_MAX bytes. Never throws.

@@ -65,6 +65,8 @@ TEST(PatternSearchAll, MatchesAsTheLookupsNeedThem) {
       // further matches after it).
       {"empty match stops", "x*", true, "abc", {""}, {""}},
       {"empty match after a real one", "a*", true, "aab", {"aa", ""}, {"", ""}},
+      // A match reaching the end leaves an empty range, which is searched too.
+      {"empty match at the end", "a*", true, "aaa", {"aaa", ""}, {"", ""}},
       // Each later search treats its range as a text of its own: "^" matches
       // at the end of the previous match.
       {"^ at start of later range", "^a", true, "aaa", {"a", "a", "a"}, {"", "", ""}},

@@ -76,14 +76,24 @@ TEST(FindTextReverse, LastOccurrenceBeforeStart) {
       {"start 1", "a/b/c", "/", 1, false, -1},
       {"start INT_MIN", "a/b/c", "/", INT_MIN, false, -1},
       {"start INT_MAX", "a/b/c", "/", INT_MAX, false, 4},
+      // the boundary: an occurrence ending at the last byte counts from start
+      // length + 1 on, not from start length
+      {"start one past the end", "abcabc", "bc", 7, false, 5},
+      {"start on the last byte", "abcabc", "bc", 6, false, 2},
+      // the walk steps one character, not one match: overlaps count
+      {"overlapping occurrences, last wins", "aaa", "aa", std::nullopt, false, 2},
       {"empty sub", "abc", "", std::nullopt, false, 1},
       {"empty sub, start 1", "abc", "", 1, false, -1},
+      // a start beyond the end searches the whole text, so the empty sub is found
+      {"empty sub, start beyond the end", "abc", "", 9, false, 1},
       {"empty text", "", "", std::nullopt, false, -1},
       // characters are counted from position 1 whatever start is
       {"second byte is a slash", "a/\x81/", "/", std::nullopt, false, 2},
       {"only second bytes match", "\xB0" "A\xB0" "A", "A", std::nullopt, false, -1},
       {"last aligned pair in a high-byte run", "\xB0\xB0\xB0\xB0\xB0", "\xB0\xB0", std::nullopt, false, 3},
       {"ignore case", "xHTTP://http://", "HTTP://", std::nullopt, true, 9},
+      // folding the second byte "a" of a character does not make it a match
+      {"second byte letter, ignoring case", "\xB0" "aA\xB0" "a", "A", std::nullopt, true, 3},
       {"exact case", "xHTTP://http://", "HTTP://", std::nullopt, false, 2},
       {"incomplete final character matched", "a\xB0", "\xB0", std::nullopt, false, 2},
   };
@@ -179,6 +189,8 @@ TEST(ReplaceAll, Rules) {
       // ... nor when it is the second byte of a pair
       {"final second byte is not incomplete", "a\xB0\xB0", "a", "", 1, -1, true, "\xB0\xB0"},
       {"lone final byte matching old is replaced", "a\xB0", "\xB0", "x", 1, -1, true, "ax"},
+      // ... and a start on that byte still reaches it
+      {"start on the lone final byte drops it", "ab\xB0", "x", "", 3, -1, true, "ab"},
   };
   for (const ReplaceCase& c : cases) {
     SCOPED_TRACE(c.rule);
@@ -377,6 +389,15 @@ TEST(Conversions, ToNumber) {
       {"sign only", "-", 0},
       {"point only", ".", 0},
       {"no hexadecimal", "0x1A", 0},
+      // what a C library number reader would accept is no number here
+      {"no hexadecimal float", "0x1p3", 0},
+      {"no inf", "inf", 0},
+      {"no infinity", "-infinity", 0},
+      {"no nan", "nan", 0},
+      {"exponent without mantissa", "e5", 0},
+      {"two signs", "+-1", 0},
+      {"every white-space byte skipped", " \t\n\v\f\r7", 7},
+      {"full-width sign and point", "\xA3\xAD\xA3\xB1\xA3\xAE\xA3\xB5", -1.5},  // －１．５
       {"a Chinese character stops the number", "12\xD6\xD0", 12},  // 12中
   };
   for (const Case& c : cases) {
