@@ -39,6 +39,7 @@ TEST_F(CodePages, GbkToUtf16EndsWithTheTerminatorUnit) {
       {"A", "A\0\0\0"sv},                            // 2 * (1 + 1) bytes
       {"\xD6\xD0\xCE\xC4", "\x2D\x4E\x87\x65\0\0"sv},  // 中文, little-endian
       {"", "\0\0"sv},                                // empty: the terminator alone
+      {"\x80", "\xAC\x20\0\0"sv},                      // code page 936 has the euro sign at 0x80
       {"A\0B"sv, "A\0\0\0"sv},                       // a text ends at a zero byte
   };
   for (const auto& c : cases) {
@@ -131,6 +132,10 @@ TEST_F(CodePages, InvalidGbkBecomesReplacementCharacter) {
 TEST_F(CodePages, Big5AndGbk) {
   EXPECT_EQ(tools.big5_to_gbk(kBig5Traditional), kGbkTraditional);
   EXPECT_EQ(tools.gbk_to_big5(kGbkTraditional), kBig5Traditional);
+  // The euro sign is A3E1 in code page 950 and 80 in code page 936 (a plain
+  // Big5 table lacks it).
+  EXPECT_EQ(tools.big5_to_gbk("\xA3\xE1"), "\x80");
+  EXPECT_EQ(tools.gbk_to_big5("\x80"), "\xA3\xE1");
   // 国 has no Big5 code: the text ends there.
   EXPECT_EQ(tools.gbk_to_big5("\xD6\xD0\xB9\xFA\xD6\xD0"), "\xA4\xA4");  // 中国中 -> 中
   // Truncated Big5 lead byte at the end: what came before survives.
