@@ -50,14 +50,28 @@ bool TypedCharacterFilter::accepts_all(const QString& typed) {
   return true;
 }
 
+bool TypedCharacterFilter::types_text(const QKeyEvent& key) {
+  // The edit boxes' own rule for when a key press inserts its text.
+  const QString text = key.text();
+  if (text.isEmpty()) return false;
+  const QChar first = text.front();
+  // Joiners and direction marks are typed with Ctrl+Shift on some systems.
+  if (first.category() == QChar::Other_Format) return true;
+  // Ctrl and Ctrl+Shift make a command (copy, paste, select all). Ctrl+Alt
+  // is AltGr on some keyboards and types its character.
+  const Qt::KeyboardModifiers modifiers = key.modifiers();
+  if (modifiers == Qt::ControlModifier || modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) return false;
+  // Control characters are never typed: the Delete key carries DEL (127) on
+  // some systems and must still delete.
+  return first.isPrint() || first.category() == QChar::Other_PrivateUse ||
+         (first.isHighSurrogate() && text.size() > 1 && text[1].isLowSurrogate());
+}
+
 bool TypedCharacterFilter::eventFilter(QObject* /*watched*/, QEvent* event) {
   if (mode_ != kDigitsOnly) return false;
   if (event->type() == QEvent::KeyPress) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    // With Ctrl or Meta held a key is a command (copy, paste, select all),
-    // never a typed character.
-    if (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return false;
-    return !accepts_all(key->text());  // true drops the key
+    const auto& key = *static_cast<QKeyEvent*>(event);
+    return types_text(key) && !accepts_all(key.text());  // true drops the key
   }
   if (event->type() == QEvent::InputMethod) {
     // What an input method commits is typed text too: keep its accepted

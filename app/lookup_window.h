@@ -18,6 +18,7 @@
 #include "text/text.h"
 
 class QGroupBox;
+class QKeyEvent;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -51,6 +52,10 @@ class TypedCharacterFilter final : public QObject {
   void set_mode(int mode) { mode_ = mode; }
   // True when mode 3 lets every character of `typed` through.
   static bool accepts_all(const QString& typed);
+  // True when the key press would insert its text into an edit box: printable
+  // text, not held with Ctrl or Ctrl+Shift alone. Keys that insert nothing
+  // (commands, Backspace, Delete, arrows) are never filtered.
+  static bool types_text(const QKeyEvent& key);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

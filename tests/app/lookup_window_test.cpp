@@ -342,6 +342,17 @@ void LookupWindowTest::phone_mode_filters_typed_characters_only() {
   // Control keys pass: Backspace deletes.
   QTest::keyClick(input, Qt::Key_Backspace);
   QCOMPARE(input->text(), QStringLiteral("12---"));
+  // So does Delete, which carries DEL (127) as its text under X11.
+  input->setCursorPosition(0);
+  QTest::sendKeyEvent(QTest::Click, input, Qt::Key_Delete, QStringLiteral("\x7f"), Qt::NoModifier);
+  QCOMPARE(input->text(), QStringLiteral("2---"));
+  // A character typed with Ctrl+Alt (AltGr on some keyboards) or with Meta
+  // held is typed all the same, and so filtered.
+  QTest::sendKeyEvent(QTest::Click, input, Qt::Key_Q, QStringLiteral("@"), Qt::ControlModifier | Qt::AltModifier);
+  QTest::sendKeyEvent(QTest::Click, input, Qt::Key_A, QStringLiteral("a"), Qt::MetaModifier);
+  QTest::sendKeyEvent(QTest::Click, input, Qt::Key_1, QStringLiteral("1"), Qt::ControlModifier | Qt::AltModifier);
+  QCOMPARE(input->text(), QStringLiteral("12---"));
+  input->end(false);
   // What an input method commits is typed too: only its digits and "-" stay.
   QInputMethodEvent commit;
   commit.setCommitString(QStringLiteral("7") + QChar(0x4E2D) + QStringLiteral("b8"));
