@@ -42,9 +42,12 @@ inline constexpr int kFallbackBodySize = 255;
 // keeps those additions also when the method is not recognised; it is left
 // unchanged when the request could not be prepared. Control bytes of the URL
 // (CR, LF, ...) appear as %XX in the Referer line, so no URL can add a line.
-// The cookies that the response sets are stored for "http://" + host (any
-// port) when its header block fits into 1024 bytes; every request sends the
-// cookies stored for its host.
+// The cookies that the final response sets are stored for "http://" + host
+// (any port) when its header block fits into 1024 bytes; every request sends
+// the cookies stored for its host. A fetch whose exchange failed before the
+// final response's header block (no connection, a redirect whose next hop
+// failed) stores none. A nameless cookie ("Set-Cookie: flag") is not stored
+// (see http::set_cookie).
 Bytes fetch_page(std::string_view url, std::string_view method, std::string_view proxy, Text& headers,
                  std::string_view body);
 

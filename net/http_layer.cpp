@@ -74,8 +74,13 @@ struct RequestState {
 
   std::string header_block;  // lines of the response being received
   bool headers_complete = false;
+  bool block_has_location = false;  // a non-empty Location line in header_block
   std::string final_headers;  // the last complete block
   bool have_final_headers = false;
+  // The last complete block belongs to a response curl moves past: an interim
+  // (1xx) answer or a redirect (3xx with a Location). Such a block stays the
+  // last one only when the exchange failed after it.
+  bool final_headers_passed = false;
 
   RequestState() = default;
   RequestState(const RequestState&) = delete;
@@ -138,6 +143,10 @@ bool starts_with_ignoring_case(std::string_view s, std::string_view prefix) {
          });
 }
 
+bool equals_ignoring_case(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && starts_with_ignoring_case(a, b);
+}
+
 // `s` with every byte for which `encode` holds written as %XX.
 template <typename Predicate>
 std::string percent_encode(std::string_view s, Predicate encode, std::string out = {}) {
@@ -180,7 +189,7 @@ HeaderList header_list(std::string_view headers) {
     if (line.find('\0') != std::string_view::npos) line = line.substr(0, line.find('\0'));
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) continue;
-    if (starts_with_ignoring_case(trim_spaces_and_tabs(line.substr(0, colon + 1)), "content-length:")) continue;
+    if (equals_ignoring_case(trim_spaces_and_tabs(line.substr(0, colon)), "content-length")) continue;
     if (trim_spaces_and_tabs(line.substr(colon + 1)).empty()) {
       append(std::string(line.substr(0, colon)) + ";");
     } else {
@@ -298,6 +307,7 @@ std::size_t on_header(char* data, std::size_t size, std::size_t count, void* use
       // final one): start a new block.
       state->header_block.clear();
       state->headers_complete = false;
+      state->block_has_location = false;
     } else if (state->headers_complete) {
       return n;  // trailers after a body
     }
@@ -305,7 +315,14 @@ std::size_t on_header(char* data, std::size_t size, std::size_t count, void* use
       state->headers_complete = true;
       state->final_headers = state->header_block;
       state->have_final_headers = true;
+      // curl follows every 3xx answer with a non-empty Location.
+      long status = 0;
+      curl_easy_getinfo(state->easy.get(), CURLINFO_RESPONSE_CODE, &status);
+      state->final_headers_passed = status / 100 == 1 || (status / 100 == 3 && state->block_has_location);
       return n;
+    }
+    if (starts_with_ignoring_case(line, "location:") && !trim_spaces_and_tabs(line.substr(9)).empty()) {
+      state->block_has_location = true;
     }
     state->header_block.append(line).append("\r\n");
   } catch (...) {
@@ -506,7 +523,7 @@ std::int64_t announced_body_length(const Request& request) {
 
 bool query_raw_headers(const Request& request, Text& capture) {
   const RequestState* state = request.state();
-  if (!state || !state->have_final_headers) return false;
+  if (!state || !state->have_final_headers || state->final_headers_passed) return false;
   if (state->final_headers.size() + 1 > capture.size()) return false;
   capture = state->final_headers;
   return true;
@@ -524,7 +541,9 @@ bool set_cookie(std::string_view url, std::string_view name, std::string_view da
   const std::string_view pair = std::string_view(cookie).substr(0, cookie.find(';'));
   const std::size_t equals = pair.find('=');
   if (equals == std::string_view::npos || trim_spaces_and_tabs(pair.substr(0, equals)).empty()) return false;
-  if (cookie.find_first_of("\r\n") != std::string::npos) return false;
+  // A line break would end the line early; a zero byte would cut it, domain
+  // included, where curl reads it.
+  if (cookie.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) return false;
   // The domain attribute comes last so that it wins over one in the data.
   return cookie_store().add("Set-Cookie: " + cookie + "; domain=" + std::string(host));
 }

@@ -133,7 +133,8 @@ Request open_request(const Connection& connection, std::string_view method, std:
 // body has begun or the exchange has ended. `headers` holds header lines,
 // each ended by CR LF; a lone CR or LF also ends a line, empty lines and lines
 // without ":" are not sent, a line "Name:" is sent with its empty value, and
-// Content-Length lines are replaced by the layer's own.
+// Content-Length lines (blanks around the name or not) are replaced by the
+// layer's own.
 // False, with nothing sent, for an empty handle, a request sent before, a bad
 // host or method; false when the exchange failed before the body began (no
 // connection, time-out, malformed answer). Otherwise true; a failure later in
@@ -159,8 +160,11 @@ std::int64_t announced_body_length(const Request& request);
 // block needs its length plus one (for a terminating zero). On success the
 // capture becomes the block (its text up to that zero) and the result is true.
 // False, leaving the capture untouched, when the block does not fit, when no
-// complete header block was received, or for an empty handle. Meant for after
-// the last read: a redirect's block is replaced by the next response's.
+// complete header block was received, when the exchange ended after an
+// interim (1xx) answer or a redirect without reaching the response that
+// follows it (the next hop failed, or one redirect too many), or for an empty
+// handle. Meant for after the last read: a redirect's block is replaced by
+// the next response's.
 bool query_raw_headers(const Request& request, Text& capture);
 
 // Frees the handle and empties it. Closing an empty handle does nothing.
@@ -173,10 +177,16 @@ void close_handle(Handle<State>& handle) {
 // ignored); later requests to that host, on any port, send it. The cookie is
 // name=data, or data alone when name is empty; data may carry attributes after
 // the value ("v; path=/; expires=..."), which the store interprets; the cookie
-// is bound to the URL's host whatever domain attribute data names. False, with
-// nothing stored, when the URL has no valid host, or when the cookie has no
-// name: data alone without "=" before its first ";", or with nothing before
-// that "=" (the store holds no nameless cookies).
+// is bound to the URL's host (and, like any cookie with a domain, its
+// subdomains) whatever domain attribute data names. False, with nothing
+// stored, when the URL has no valid host, when name or data holds CR, LF or a
+// zero byte, or when the cookie has no name: data alone without "=" before
+// its first ";", or with nothing before that "=".
+// Nameless cookies ("Set-Cookie: flag") are dropped: curl's cookie engine,
+// which composes the Cookie line of every hop, refuses them, and keeping them
+// beside it would mean a second engine (path, expiry and replacement rules)
+// plus a second Cookie line or a Cookie line composed by hand on every
+// redirect.
 bool set_cookie(std::string_view url, std::string_view name, std::string_view data);
 
 // `value` with its control bytes (below 0x20, and DEL) written as %XX in

@@ -344,6 +344,104 @@ TEST_F(FetchTest, ErrorStatusGivesItsBodyAndStoresItsCookies) {
   EXPECT_THAT(cookie_names(), ::testing::ElementsAre("seen"));
 }
 
+TEST_F(FetchTest, OnlyTheFinalResponseSetsCookies) {
+  const int nothing_listens = net_test::unused_port();
+  struct Case {
+    const char* rule;
+    RawServer::Responder answer;
+    std::string body;
+    std::vector<std::string> stored;
+  };
+  const std::vector<Case> cases = {
+      // The send fails after a redirect: no final response, no capture.
+      {"redirect to a closed port",
+       [&](const std::string&) {
+         return RawReply{"HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:" + std::to_string(nothing_listens) +
+                         "/\r\nSet-Cookie: hop=1\r\nContent-Length: 0\r\n\r\n"};
+       },
+       "",
+       {}},
+      {"one redirect too many",
+       [](const std::string&) {
+         return RawReply{"HTTP/1.1 302 Found\r\nLocation: /again\r\nSet-Cookie: hop=1\r\nContent-Length: 0\r\n\r\n"};
+       },
+       "",
+       {}},
+      {"interim answer, then the connection closes",
+       [](const std::string&) { return RawReply{"HTTP/1.1 100 Continue\r\nSet-Cookie: early=1\r\n\r\n"}; },
+       "",
+       {}},
+      {"status line that is no HTTP",
+       [](const std::string&) { return RawReply{"HTTP/1.1 abc OK\r\nSet-Cookie: bad=1\r\nContent-Length: 2\r\n\r\nok"}; },
+       "",
+       {}},
+      // A read failing in the body: the rest of the fetch runs as usual.
+      {"final header block, then the connection closes",
+       [](const std::string&) {
+         return RawReply{"HTTP/1.1 200 OK\r\nSet-Cookie: kept=1\r\nContent-Length: 10\r\n\r\n"};
+       },
+       "",
+       {"kept"}},
+      {"interim answer, then the final one",
+       [](const std::string&) {
+         return RawReply{"HTTP/1.1 100 Continue\r\nSet-Cookie: early=1\r\n\r\n" +
+                         ok_response("x", "Set-Cookie: final=1\r\n")};
+       },
+       "x",
+       {"final"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rule);
+    http::clear_cookies();
+    RawServer server(c.answer);
+    EXPECT_EQ(fetch_page_text(server.url("/again")), c.body);
+    EXPECT_EQ(cookie_names(), c.stored);
+  }
+}
+
+TEST_F(FetchTest, CookieLineLosesItsFirstTwelveBytesWhereverTheNameStands) {
+  // "X-Note: Set-" goes, so the name is "Cookie: q".
+  RawServer server(ok_response("x", "X-Note: Set-Cookie: q=9\r\n"));
+  EXPECT_EQ(fetch_page_text(server.url("/")), "x");
+  ASSERT_EQ(http::stored_cookies().size(), 1u);
+  EXPECT_THAT(http::stored_cookies().front(), ::testing::EndsWith("\tCookie: q\t9"));
+}
+
+TEST_F(FetchTest, CookieStaysWithTheHostThatSetItWhateverDomainItNames) {
+  // localhost and 127.0.0.1 reach the same server but are different hosts.
+  RawServer server(ok_response("x", "Set-Cookie: a=1; domain=127.0.0.1; path=/\r\n"));
+  const std::string port = std::to_string(server.port());
+  EXPECT_EQ(fetch_page_text("http://localhost:" + port + "/set"), "x");
+  EXPECT_EQ(fetch_page_text("http://127.0.0.1:" + port + "/other"), "x");
+  EXPECT_EQ(fetch_page_text("http://localhost:" + port + "/same"), "x");
+  const auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_THAT(requests[1], Not(HasSubstr("Cookie:")));
+  EXPECT_THAT(head_lines(requests[2]), Contains("Cookie: a=1"));
+}
+
+TEST_F(FetchTest, BodyComesAsTheServerEncodedIt) {
+  // Chunks are a transfer coding and are undone; no Accept-Encoding is sent,
+  // so a content coding stays as it came.
+  const std::string gzip_hello("\x1F\x8B\x08\x00\x00\x00\x00\x00\x02\x03\xCB\x48\xCD\xC9\xC9\x07\x00\x86\xA6\x10\x36\x05\x00\x00\x00", 25);
+  struct Case {
+    const char* rule;
+    std::string response;
+    std::string body;
+  };
+  const std::vector<Case> cases = {
+      {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n5\r\ndefgh\r\n0\r\n\r\n", "abcdefgh"},
+      {"gzip content coding", ok_response(gzip_hello, "Content-Encoding: gzip\r\n"), gzip_hello},
+      {"HTTP/1.0 body up to the close", "HTTP/1.0 200 OK\r\n\r\nto the end", "to the end"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rule);
+    RawServer server(c.response);
+    Text headers;
+    EXPECT_EQ(as_string(fetch_page(server.url("/"), "", "", headers, "")), c.body);
+  }
+}
+
 TEST_F(FetchTest, TwentyFetchesAtOnceShareTheCookieStore) {
   set_process_events_handler(nullptr);
   HttpServer server([](httplib::Server& s) {

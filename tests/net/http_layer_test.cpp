@@ -148,6 +148,7 @@ TEST_F(HttpLayerTest, HeaderLinesGoOutInOrderOneLineEach) {
                            "C: 3\rD:\r\n"        // so does a lone CR; "D:" keeps its empty value
                            "no colon\r\n"        // not a header: dropped
                            "content-length: 99\r\n"  // the layer's own length rules
+                           "Content-Length : 98\r\n"  // whatever the blanks
                            "\r\n"                // an empty line ends nothing early
                            "E: 5",
                            "ignored for a GET"));
@@ -269,7 +270,7 @@ TEST_F(HttpLayerTest, StoredCookiesGoToTheirHostOnAnyPort) {
     const char* rule;
     const char* url;
     const char* name;
-    const char* data;
+    std::string_view data;
     bool stored;
   };
   const std::vector<Case> cases = {
@@ -286,6 +287,8 @@ TEST_F(HttpLayerTest, StoredCookiesGoToTheirHostOnAnyPort) {
       {"empty name before =", "http://127.0.0.1", "", "=5; domain=127.0.0.1", false},
       {"no host", "http://", "e", "6", false},
       {"host with user name", "http://u@127.0.0.1", "f", "7", false},
+      // A zero byte would end the line where curl reads it, before the domain.
+      {"zero byte in data", "http://127.0.0.1", "g", std::string_view("8\0; domain=elsewhere.example", 28), false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rule);
