@@ -137,7 +137,8 @@ Request open_request(const Connection& connection, std::string_view method, std:
 // layer's own.
 // False, with nothing sent, for an empty handle, a request sent before, a bad
 // host or method; false when the exchange failed before the body began (no
-// connection, time-out, malformed answer). Otherwise true; a failure later in
+// connection, time-out, malformed answer, a request head above curl's limit
+// of 1 MiB). Otherwise true; a failure later in
 // the body shows as the end of the body. An error status (404, 500) is
 // a success.
 bool send_request(Request& request, std::string_view headers, std::string_view body);

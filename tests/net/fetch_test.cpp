@@ -143,6 +143,12 @@ TEST_F(FetchTest, DefaultLinesAreAddedOnlyWhenTheirNameOccursNowhere) {
     EXPECT_EQ(headers, c.expected);
     EXPECT_EQ(server.requests().back(), expected_request("GET", server, "/r", c.expected));
   }
+  // Each name is searched in the text as it stands, lines appended before
+  // included: this URL in the Referer line keeps Accept-Language out.
+  const std::string named_url = server.url("/r?q=accept-language: x");
+  Text headers;
+  fetch_page(named_url, "GET", "", headers, "");
+  EXPECT_EQ(headers, kAcceptLine + "Referer: " + named_url + "\r\n");
 }
 
 TEST_F(FetchTest, UnrecognisedMethodGivesTheFallbackAfterTheDefaultLines) {
