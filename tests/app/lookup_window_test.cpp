@@ -138,6 +138,16 @@ class Gate {
 
 QString q(const char* gbk) { return chaxun::gbk_to_qstring(gbk); }
 
+// How many pixels of `w`, as painted now, have exactly the colour `c`.
+int painted_pixels(QWidget* w, const QColor& c) {
+  const QImage image = w->grab().toImage();
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) n += image.pixelColor(x, y) == c ? 1 : 0;
+  }
+  return n;
+}
+
 void type_text(QWidget* w, const QString& text) {
   for (QChar c : text) QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
@@ -155,6 +165,7 @@ class LookupWindowTest : public QObject {
   void controls_are_placed_as_designed_data();
   void controls_are_placed_as_designed();
   void window_frame_and_keyboard_settings();
+  void edit_boxes_show_selection_only_with_focus();
   void mode_buttons_data();
   void mode_buttons();
   void phone_mode_filters_typed_characters_only();
@@ -287,6 +298,32 @@ void LookupWindowTest::window_frame_and_keyboard_settings() {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
   QCOMPARE(QApplication::focusWidget(), window_->query_button());
   QCOMPARE(window_->get_content(Box::Display), Text());
+}
+
+void LookupWindowTest::edit_boxes_show_selection_only_with_focus() {
+  // Both boxes paint black text on white and show a selection only while
+  // they have the focus.
+  QPlainTextEdit* display = window_->display_box();
+  QLineEdit* input = window_->input_box();
+  const QColor highlight = display->palette().color(QPalette::Active, QPalette::Highlight);
+  window_->set_content(Box::Display, "WWWWWWWW\r\nWWWW");
+  window_->set_content(Box::Input, "88888888");
+  const std::function<void()> select_all[] = {[display] { display->selectAll(); }, [input] { input->selectAll(); }};
+  QWidget* boxes[] = {display, input};
+  for (int i = 0; i < 2; ++i) {
+    QWidget* box = boxes[i];
+    QWidget* other = boxes[1 - i];
+    const QByteArray name = box->objectName().toUtf8();
+    QVERIFY2(painted_pixels(box, Qt::black) > 0, name);
+    QVERIFY2(painted_pixels(box, Qt::white) > box->width() * box->height() / 2, name);
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    select_all[i]();
+    QVERIFY2(painted_pixels(box, highlight) > 0, name);
+    other->setFocus();
+    QTRY_VERIFY(other->hasFocus());
+    QVERIFY2(painted_pixels(box, highlight) == 0, name);
+  }
 }
 
 void LookupWindowTest::mode_buttons_data() {
