@@ -5,7 +5,9 @@
 //   with the program's page fetch (which lets the worker's own events be
 //   handled while it waits); the second connects with a plain socket, sends a
 //   request and blocks reading the answer. A line "close" on standard input
-//   presses Esc in the input box. The exit routine prints "exit routine ran".
+//   presses Esc in the input box; a line "wm-close" closes the window the way
+//   the window manager's close button does. The exit routine prints "exit
+//   routine ran".
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/app_main.h"
 #include "lookups/globals.h"
@@ -90,9 +93,15 @@ int main(int argc, char** argv) {
     QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
       char buffer[64];
       const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-      if (n > 0 && std::string_view(buffer, static_cast<size_t>(n)).find("close") == std::string_view::npos) return;
+      const std::string_view line(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+      if (n > 0 && line.find("close") == std::string_view::npos) return;
       notifier->setEnabled(false);
       say("closing\n");
+      if (line.find("wm-close") != std::string_view::npos) {
+        // The platform's close request, as the window manager sends it.
+        window.windowHandle()->close();
+        return;
+      }
       QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
       QCoreApplication::sendEvent(window.input_box(), &escape);
     });

@@ -66,10 +66,18 @@ class ShutdownTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void closing_ends_process_while_workers_wait_data();
   void closing_ends_process_while_workers_wait();
 };
 
+void ShutdownTest::closing_ends_process_while_workers_wait_data() {
+  QTest::addColumn<QByteArray>("command");  // the line the probe closes on
+  QTest::newRow("Esc") << QByteArray("close\n");
+  QTest::newRow("window manager's close") << QByteArray("wm-close\n");
+}
+
 void ShutdownTest::closing_ends_process_while_workers_wait() {
+  QFETCH(QByteArray, command);
   SilentServer server;
   QVERIFY(server.port() > 0);
   QProcess probe;
@@ -82,7 +90,7 @@ void ShutdownTest::closing_ends_process_while_workers_wait() {
   QVERIFY(server.accept_request(20000));
 
   QElapsedTimer since_close;
-  probe.write("close\n");
+  probe.write(command);
   since_close.start();
   // One worker wakes up while the program is ending.
   server.hang_up(1);
