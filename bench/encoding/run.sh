@@ -3,12 +3,8 @@
 # Writes OUT/encoding.json and OUT/encoding_summary.txt: per benchmark and size,
 # the time, the ratio to the copy baseline of the same size in the same run, and
 # the 8 MiB / 1 MiB time ratio (8 means linear).
-set -euo pipefail
-: "${BUILD:?BUILD must name a Release build dir}" "${OUT:?OUT must name an output dir}"
-mkdir -p "$OUT"
-"$BUILD/bench/encoding/encoding_bench" \
-  --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-  --benchmark_out="$OUT/encoding.json" --benchmark_out_format=json
+source "$(dirname "$0")/../gbench.sh"
+run_gbench encoding
 python3 - "$OUT/encoding.json" > "$OUT/encoding_summary.txt" <<'PY'
 import json, sys
 runs = json.load(open(sys.argv[1]))["benchmarks"]

@@ -6,12 +6,8 @@
 # (8 means linear) beside that of each baseline: where 1 MiB still fits in the
 # cache and 8 MiB does not, a plain copy also costs more than 8x. Times are CPU
 # times (as the MiB/s figures), so other processes on the machine do not count.
-set -euo pipefail
-: "${BUILD:?BUILD must name a Release build dir}" "${OUT:?OUT must name an output dir}"
-mkdir -p "$OUT"
-"$BUILD/bench/text/text_bench" \
-  --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-  --benchmark_out="$OUT/text.json" --benchmark_out_format=json
+source "$(dirname "$0")/../gbench.sh"
+run_gbench text
 python3 - "$OUT/text.json" > "$OUT/text_summary.txt" <<'PY'
 import json, sys
 runs = json.load(open(sys.argv[1]))["benchmarks"]
