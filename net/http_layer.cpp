@@ -28,25 +28,18 @@ struct ConnectionState {
 
 namespace {
 
-struct EasyDeleter {
-  void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+// Frees a curl handle with its own cleanup function.
+template <auto Cleanup>
+struct CurlDeleter {
+  template <typename T>
+  void operator()(T* handle) const {
+    Cleanup(handle);
+  }
 };
-using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
-
-struct SlistDeleter {
-  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using HeaderList = std::unique_ptr<curl_slist, SlistDeleter>;
-
-struct ShareDeleter {
-  void operator()(CURLSH* share) const { curl_share_cleanup(share); }
-};
-using ShareHandle = std::unique_ptr<CURLSH, ShareDeleter>;
-
-struct MultiDeleter {
-  void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
-};
-using MultiHandle = std::unique_ptr<CURLM, MultiDeleter>;
+using EasyHandle = std::unique_ptr<CURL, CurlDeleter<curl_easy_cleanup>>;
+using HeaderList = std::unique_ptr<curl_slist, CurlDeleter<curl_slist_free_all>>;
+using ShareHandle = std::unique_ptr<CURLSH, CurlDeleter<curl_share_cleanup>>;
+using MultiHandle = std::unique_ptr<CURLM, CurlDeleter<curl_multi_cleanup>>;
 
 }  // namespace
 
@@ -137,14 +130,11 @@ std::string_view trim_spaces_and_tabs(std::string_view s) {
 }
 
 bool starts_with_ignoring_case(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), s.begin(), [](char a, char b) {
-           auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-           return lower(a) == lower(b);
-         });
+  return compare_text(text_left(s, text_length(prefix)), prefix, /*case_sensitive=*/false) == 0;
 }
 
 bool equals_ignoring_case(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && starts_with_ignoring_case(a, b);
+  return compare_text(a, b, /*case_sensitive=*/false) == 0;
 }
 
 // `s` with every byte for which `encode` holds written as %XX.
